@@ -15,7 +15,9 @@ namespace {
 
 CodePage g_codePage = CodePage::Utf8;
 
-bool IsCp932Lead(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool IsCp932Lead(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
 
 // Length of a valid UTF-8 sequence at s[i], or 0 when the bytes there are not one.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t i, std::uint32_t* code) {
@@ -101,9 +103,13 @@ void InitCodePageFromLocale() {
         g_codePage = CodePage::SingleByte;
 }
 
-void SetCodePage(CodePage cp) { g_codePage = cp; }
+void SetCodePage(CodePage cp) {
+    g_codePage = cp;
+}
 
-CodePage ActiveCodePage() { return g_codePage; }
+CodePage ActiveCodePage() {
+    return g_codePage;
+}
 
 bool IsLeadByte(unsigned char c) {
     switch (g_codePage) {
@@ -209,7 +215,9 @@ std::string LowerCase(std::string_view s) {
     return out;
 }
 
-std::string FileNameKey(std::string_view name) { return std::string(name); }
+std::string FileNameKey(std::string_view name) {
+    return std::string(name);
+}
 
 std::string FromUtf8(std::string_view utf8) {
     switch (g_codePage) {

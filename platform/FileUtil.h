@@ -1,0 +1,70 @@
+// File and path helpers over POSIX: existence checks, directories, names, and the atomic
+// replacement of files the program writes for itself.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+inline constexpr char PathDelim = '/';
+
+// An operating-system failure on a named file; the message names the file and the reason.
+class EFileError : public std::runtime_error {
+public:
+    EFileError(const std::string& message, int error)
+        : std::runtime_error(message), error_(error) {}
+    int Error() const { return error_; }
+
+private:
+    int error_;
+};
+
+// True for an existing entry that is not a directory (links are followed).
+bool FileExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+// Creates a directory and all missing parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& path);
+bool DeleteFile(const std::string& path);
+bool RemoveDir(const std::string& path);
+
+// The part after the last delimiter, and the part up to and including it.
+std::string ExtractFileName(std::string_view path);
+std::string ExtractFilePath(std::string_view path);
+std::string ExcludeTrailingPathDelimiter(std::string_view path);
+std::string IncludeTrailingPathDelimiter(std::string_view path);
+// The current directory joined with a relative path; an absolute path as it is.
+std::string ExpandFileName(std::string_view path);
+
+// Reads a whole file; raises EFileError when it cannot be read.
+std::string ReadFile(const std::string& path);
+
+// Writes a file by creating a temporary file beside it, and renaming it over the target only
+// when every byte is written and flushed. The target is untouched until Commit; destroying the
+// writer without Commit removes the temporary file.
+class AtomicFileWriter {
+public:
+    // Raises EFileError when the temporary file cannot be created.
+    explicit AtomicFileWriter(std::string target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Raises EFileError when a write fails (a full disk, say).
+    void Write(std::string_view bytes);
+    // Flushes, closes and renames over the target; raises EFileError on failure.
+    void Commit();
+
+private:
+    void Discard() noexcept;
+
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+// Replaces a file's contents atomically with AtomicFileWriter.
+void WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+} // namespace platform
