@@ -45,12 +45,13 @@
  * Command lines (main entry, ExtractMem).
  *
  * The program builds a command word followed by tokens, each preceded by one blank: switches
- * ("-a1", "-jso1"), then the archive name, the directory (ending in '/' or '\'), then the file
+ * ("-a1", "-jso1"), then the archive name, the directory (ending in '/'), then the file
  * names, most of them inside double quotes; a quoted token may hold a switch and its value
  * ("-w/tmp/work/"). "@path" names a response file: one double-quoted name per line, each line
  * ending in CR LF. A name that names an existing file (or member) exactly is that file, never a
  * wildcard. The ZIP libraries receive file names (not the archive or the directory) with a
- * leading '-' written "[-]" and each '[' written "[[]"; '\' becomes '/'.
+ * leading '-' written "[-]" and each '[' written "[[]". Parts of a path are separated by '/';
+ * '\' and ':' are ordinary characters of a name.
  * ------------------------------------------------------------------------------------------ */
 
 /* ------------------------------------------------------------------------------------------
@@ -189,7 +190,7 @@ typedef struct ArcMemberRecord {
     uint16_t ratio;                  /* +20  per mille of compressed to original */
     uint16_t dosDate;                /* +22  MS-DOS date, local time */
     uint16_t dosTime;                /* +24  MS-DOS time, local time */
-    char fileName[ARC_NAME_MAX + 1]; /* +26  member path, '/' or '\' between parts */
+    char fileName[ARC_NAME_MAX + 1]; /* +26  member path, '/' between parts */
     char padding[3];                 /* +539 */
     char attribute[8];               /* +542 attribute letters, NUL-terminated */
     char method[8];                  /* +550 method such as "-lh5-", NUL-terminated */
