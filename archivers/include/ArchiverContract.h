@@ -47,10 +47,13 @@
  * The program builds a command word followed by tokens, each preceded by one blank: switches
  * ("-a1", "-jso1"), then the archive name, the directory (ending in '/'), then the file
  * names, most of them inside double quotes; a quoted token may hold a switch and its value
- * ("-w/tmp/work/"). "@path" names a response file: one double-quoted name per line, each line
- * ending in CR LF. A name that names an existing file (or member) exactly is that file, never a
- * wildcard. The ZIP libraries receive file names (not the archive or the directory) with a
- * leading '-' written "[-]" and each '[' written "[[]". Parts of a path are separated by '/';
+ * ("-w/tmp/work/"). A double-quoted token ends at the first double quote that is followed by a
+ * blank or the end of the text, so a name may itself hold double quotes (not one followed by a
+ * blank). "@path" names a response file: one name per line between the line's first and last
+ * double quote, each line ending in CR LF. A name that names an existing file (or member) exactly
+ * is that file, never a wildcard. The ZIP libraries receive file names (not the archive or the
+ * directory) with a leading '-' written "[-]" and each '[' written "[[]". Parts of a path are
+ * separated by '/';
  * '\' and ':' are ordinary characters of a name.
  * ------------------------------------------------------------------------------------------ */
 
