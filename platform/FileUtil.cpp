@@ -96,6 +96,33 @@ std::string ExpandFileName(std::string_view path) {
     return IncludeTrailingPathDelimiter(buf) + std::string(path);
 }
 
+bool CreateEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    return ::close(fd) == 0;
+}
+
+void WriteFile(const std::string& path, std::string_view bytes, bool append) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (append ? O_APPEND : O_TRUNC);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0)
+        Fail("Cannot open file", path, errno);
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            Fail("Cannot write file", path, error);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (::close(fd) != 0)
+        Fail("Cannot write file", path, errno);
+}
+
 std::string ReadFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)

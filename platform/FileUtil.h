@@ -37,6 +37,11 @@ std::string IncludeTrailingPathDelimiter(std::string_view path);
 // The current directory joined with a relative path; an absolute path as it is.
 std::string ExpandFileName(std::string_view path);
 
+// Creates an empty file (truncating an existing one); true on success.
+bool CreateEmptyFile(const std::string& path);
+// Writes bytes to a file, replacing it or appending at its end; raises EFileError on failure.
+void WriteFile(const std::string& path, std::string_view bytes, bool append);
+
 // Reads a whole file; raises EFileError when it cannot be read.
 std::string ReadFile(const std::string& path);
 

@@ -1,0 +1,85 @@
+// The main window's data and actions without any toolkit: the open definition, the run state,
+// the program-wide settings and the run log, with the file actions and the close protocol.
+// The Qt window and the console of a headless run show it through a TRunHost.
+#pragma once
+
+#include "app/CommandLine.h"
+#include "app/RunHost.h"
+#include "app/RunLog.h"
+#include "definition/TVMDefinition.h"
+#include "platform/DateTime.h"
+
+#include <functional>
+#include <string>
+
+namespace app {
+
+enum TVMArchiverType { atLzh = 0, atZip = 1 };
+
+// Exit statuses of the program.
+enum TExitStatus {
+    ExitOk = 0,         // the run ended without an error
+    ExitError = 1,      // an error occurred, or the definition could not be read whole
+    ExitNothingRan = 2, // command-line error, missing library, no display
+    ExitStopped = 130,  // stopped by the user
+};
+
+class TMainWndModel {
+public:
+    explicit TMainWndModel(TRunHost& host);
+
+    TRunHost& Host() { return host_; }
+
+    // The open definition and its document state.
+    definition::TVMDefinition Definition;
+    std::string LastOpenedFileName;
+
+    // Run state.
+    bool BatchMode = false;
+    bool Stopped = false;
+    bool ErrorOccurred = false;
+    bool IgnoreTimeStamp = false;
+    bool PermitDeletion = false;
+    platform::TDateTime ClearHistoryBefore = 0;
+    std::int32_t DeleteHistoryMode = 1;
+    std::int32_t DeleteHistoryDays = 7;
+    platform::TDateTime DeleteHistoryBefore;
+    TRunLog RunLog;
+
+    // Program-wide settings.
+    std::string TempDir;
+    std::string LogFile;
+    bool OverwriteLog = true;
+    bool RecallLastSettings = true;
+    TVMArchiverType ArchiverType = atLzh;
+    bool DebugMode = false;
+
+    // Run-log and debug-screen lines (debug lines only in debug mode).
+    void AddLogLine(const std::string& text) { RunLog.AddLogLine(text); }
+    void AddStampedLine(const std::string& text);
+    void AddLine(const std::string& text);
+
+    // File actions; each returns after its questions and dialogs.
+    void AtnFileNew();
+    void AtnFileOpen();
+    void AtnFileSave();
+    void AtnFileSaveAs();
+    // Opens a named definition (the open dialog's result, or a file handed to the program).
+    bool OpenDefinition(const std::string& fileName);
+
+    // True when the window may close; asks about unsaved changes.
+    bool FormCloseQuery();
+    // Remembers the open definition and saves the settings when it names an existing file.
+    void FormClose();
+
+    // The exit status of the program, set by the start-up and the runs.
+    int ExitStatus = ExitOk;
+
+private:
+    // Asks the save question for "new" or "open"; false when the caller must stop.
+    bool ConfirmDiscard(const std::string& question);
+
+    TRunHost& host_;
+};
+
+} // namespace app

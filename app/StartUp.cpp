@@ -1,0 +1,148 @@
+#include "app/StartUp.h"
+
+#include "app/Settings.h"
+#include "platform/CodePage.h"
+#include "platform/FileUtil.h"
+#include "platform/ProgramPath.h"
+
+namespace app {
+
+namespace {
+
+std::string Text(const char* utf8) {
+    return platform::FromUtf8(utf8);
+}
+
+} // namespace
+
+std::string HelpFile() {
+    return platform::ProgramDir() + "/Velmoran_J.html";
+}
+
+std::string MissingLibraryText() {
+    return Text("・Velmoranの実行には、Ｏｒｔｅｎ氏製作のUNLHA32.DLLが必要です．\r\n"
+                "・現在、UNLHA32.DLLが見つからないため、Velmoranを実行することが出来ません．\r\n"
+                "・パスの通ったディレクトリ(Windowsディレクトリ等)にUNLHA32."
+                "DLLをコピーしてから再度Velmoranを起動してください．\r\n"
+                "・UNLHA32.DLLの入手法については、Velmoranヘルプのセットアップの項目に記載されてい"
+                "ます．\r\n"
+                "・Velmoranヘルプを表示しますか？\r\n"
+                "([Yes]を選択するとヘルプを表示します．[No]を選択するとこのまま終了します．)");
+}
+
+bool TStartUp::CheckArchiver() {
+    if (!LoadArchiver)
+        return true;
+    try {
+        LoadArchiver(model_.ArchiverType);
+        return true;
+    } catch (const std::exception&) {
+        TRunHost& host = model_.Host();
+        if (host.ShowMessage(TMsgKind::Information, MissingLibraryText(), TMsgButtons::YesNo,
+                             TMsgAnswer::No) == TMsgAnswer::Yes)
+            host.OpenDocument(HelpFile());
+        model_.ExitStatus = ExitNothingRan;
+        host.CloseMainWindow();
+        return false;
+    }
+}
+
+void TStartUp::WMStartUp(const std::vector<std::string>& args) {
+    TRunHost& host = model_.Host();
+    definition::TVMDefinition& def = model_.Definition;
+    LoadSettings(model_);
+    if (!CheckArchiver())
+        return;
+
+    if (args.empty()) {
+        if (model_.RecallLastSettings && platform::FileExists(model_.LastOpenedFileName))
+            model_.OpenDefinition(model_.LastOpenedFileName);
+        def.UpdateTitle(host);
+        return;
+    }
+
+    TCommandLine cl;
+    try {
+        cl = ParseCommandLine(args, platform::Now());
+    } catch (const std::exception& e) {
+        // A history date that forms no date: reported, nothing runs, the window stays.
+        host.ShowException(e.what());
+        model_.ExitStatus = ExitNothingRan;
+        def.UpdateTitle(host);
+        return;
+    }
+    if (cl.BadNumber) {
+        host.MessageBox(TMsgKind::Error, CommandLineErrorText(cl.Entries), TMsgButtons::Ok);
+        model_.ExitStatus = ExitNothingRan;
+        host.CloseMainWindow();
+        return;
+    }
+    if (cl.Minimized)
+        host.SetMinimized();
+    model_.IgnoreTimeStamp = cl.IgnoreTimeStamp;
+    model_.PermitDeletion = cl.PermitDeletion;
+    if (cl.ClearHistoryBefore)
+        model_.ClearHistoryBefore = *cl.ClearHistoryBefore;
+
+    if (cl.Entries.size() != 1) {
+        host.MessageBox(TMsgKind::Error, CommandLineErrorText(cl.Entries), TMsgButtons::Ok);
+        model_.ExitStatus = ExitNothingRan;
+    } else {
+        bool whole = true;
+        try {
+            def.FileName = cl.Entries.front();
+            whole = def.LoadFromFile(host);
+            // A definition that does not exist is reported; the run goes on without items.
+            if (!platform::FileExists(def.FileName))
+                def.FileName.clear();
+        } catch (const std::exception& e) {
+            def.FileName.clear();
+            host.ShowException(e.what());
+            model_.ExitStatus = ExitError;
+            def.UpdateTitle(host);
+            return;
+        }
+        RunOperation(cl.Mode, whole);
+    }
+    model_.BatchMode = false;
+    def.UpdateTitle(host);
+}
+
+void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
+    if (mode == TOperationMode::None)
+        return;
+    TRunHost& host = model_.Host();
+    const std::function<void()>& driver = mode == TOperationMode::Backup    ? RunBackup
+                                          : mode == TOperationMode::Restore ? RunRestore
+                                                                            : RunClearHistory;
+    if (!driver) {
+        host.MessageBox(TMsgKind::Error,
+                        Text("この操作はまだ利用できません．") +
+                            (mode == TOperationMode::Backup    ? " (/backup)"
+                             : mode == TOperationMode::Restore ? " (/restore)"
+                                                               : " (/clearhistory)"),
+                        TMsgButtons::Ok);
+        model_.ExitStatus = ExitNothingRan;
+        host.CloseMainWindow();
+        return;
+    }
+    model_.BatchMode = true;
+    try {
+        driver();
+    } catch (const std::exception& e) {
+        // The window stays open after a failed run.
+        host.ShowException(e.what());
+        model_.ExitStatus = ExitError;
+        model_.BatchMode = false;
+        return;
+    }
+    if (model_.Stopped)
+        model_.ExitStatus = ExitStopped;
+    else if (model_.ErrorOccurred || !definitionWhole)
+        model_.ExitStatus = ExitError;
+    else
+        model_.ExitStatus = ExitOk;
+    host.CloseMainWindow();
+}
+
+} // namespace app

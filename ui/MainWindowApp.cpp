@@ -1,0 +1,21 @@
+#include "ui/MainWindowApp.h"
+
+#include "app/Headless.h"
+#include "ui/TFrmMainWnd.h"
+
+#include <QApplication>
+
+namespace ui {
+
+int RunMainWindow(int argc, char* argv[], const std::vector<std::string>& args) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Velmoran");
+    QApplication::setApplicationDisplayName("Velmoran");
+    TFrmMainWnd window(args);
+    app::ConnectOperations(window.StartUp(), window.Model());
+    window.show();
+    QApplication::exec();
+    return window.Model().ExitStatus;
+}
+
+} // namespace ui

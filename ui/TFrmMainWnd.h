@@ -1,0 +1,90 @@
+// The main window: the open definition as a list of its items, the actions, the status bar.
+// It is the run host of interactive runs.
+#pragma once
+
+#include "app/MainWndModel.h"
+#include "app/RunHost.h"
+#include "app/StartUp.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <vector>
+
+class QAction;
+class QLabel;
+class QTreeWidget;
+
+namespace ui {
+
+class TFrmMainWnd : public QMainWindow, public app::TRunHost {
+    Q_OBJECT
+
+public:
+    explicit TFrmMainWnd(std::vector<std::string> args, QWidget* parent = nullptr);
+    ~TFrmMainWnd() override;
+
+    app::TMainWndModel& Model() { return model_; }
+    app::TStartUp& StartUp() { return startUp_; }
+    QTreeWidget* LvTask() const { return lvTask_; }
+    QLabel* StatusPanel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
+    QAction* Action(app::TAction action) const {
+        return actions_[static_cast<std::size_t>(action)];
+    }
+
+    // Replace the modal boxes and file dialogs (tests script the answers through these).
+    std::function<app::TMsgAnswer(app::TMsgKind, const std::string&, app::TMsgButtons)> MessageHook;
+    std::function<std::optional<std::string>(bool save)> FileDialogHook;
+
+    // TRunHost
+    app::TMsgAnswer ShowMessage(app::TMsgKind kind, const std::string& text,
+                                app::TMsgButtons buttons, app::TMsgAnswer unattended) override;
+    void ShowException(const std::string& message) override;
+    void AddStampedLine(const std::string& text) override;
+    void AddLine(const std::string& text) override;
+    void SetStatusText(int panel, const std::string& text) override;
+    void ProcessEvents() override;
+    void SetTitle(const std::string& title) override;
+    void SetActionEnabled(app::TAction action, bool enabled) override;
+    void SetListEnabled(bool enabled) override;
+    void RefreshList() override;
+    int SelectedRow() const override;
+    void SelectRow(int row) override;
+    std::optional<std::string> AskOpenFileName() override;
+    std::optional<std::string> AskSaveFileName() override;
+    void OpenDocument(const std::string& path) override;
+    void Beep() override;
+    app::TWindowState WindowState() const override;
+    void SetMinimized() override;
+    app::TBounds WindowBounds() const override;
+    void SetWindowBounds(const app::TBounds& bounds) override;
+    app::TBounds ScreenBounds() const override;
+    void CloseMainWindow() override;
+
+    // Lines written to the debug screen in debug mode.
+    const QStringList& DebugLines() const { return debugLines_; }
+
+public slots:
+    void WMStartUp();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    QAction* AddAction(app::TAction id, const char* caption, const char* hint);
+
+    app::TMainWndModel model_;
+    app::TStartUp startUp_;
+    std::vector<std::string> args_;
+    QTreeWidget* lvTask_ = nullptr;
+    std::array<QLabel*, 2> panels_{};
+    std::array<QAction*, app::ActionCount> actions_{};
+    QStringList debugLines_;
+    bool closeQueued_ = false;
+};
+
+} // namespace ui
