@@ -124,9 +124,15 @@ void WriteFile(const std::string& path, std::string_view bytes, bool append) {
 }
 
 std::string ReadFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO standing where a file is expected cannot hang the reader.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         Fail("Cannot open file", path, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        Fail("Cannot open file", path, EINVAL);
+    }
     std::string data;
     char buf[65536];
     for (;;) {

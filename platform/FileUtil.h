@@ -42,7 +42,7 @@ bool CreateEmptyFile(const std::string& path);
 // Writes bytes to a file, replacing it or appending at its end; raises EFileError on failure.
 void WriteFile(const std::string& path, std::string_view bytes, bool append);
 
-// Reads a whole file; raises EFileError when it cannot be read.
+// Reads a whole regular file; raises EFileError when it cannot be read.
 std::string ReadFile(const std::string& path);
 
 // Writes a file by creating a temporary file beside it, and renaming it over the target only

@@ -1,0 +1,86 @@
+// A run host for tests: records everything shown and answers messages from a script.
+#pragma once
+
+#include "app/RunHost.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+struct RecordedMessage {
+    app::TMsgKind Kind;
+    std::string Text;
+    app::TMsgButtons Buttons;
+};
+
+class RecordingHost : public app::TRunHost {
+public:
+    std::vector<RecordedMessage> Messages;
+    std::vector<std::string> Exceptions;
+    std::vector<std::string> DebugLines;
+    std::vector<std::string> Opened;
+    std::deque<app::TMsgAnswer> Answers;              // answers in order; empty: the unattended one
+    std::deque<std::optional<std::string>> FileNames; // answers of the file dialogs
+    std::map<app::TAction, bool> Enabled;
+    std::string Title;
+    std::string Status[2];
+    bool ListEnabled = false;
+    int Selected = -1;
+    int Refreshes = 0;
+    int Beeps = 0;
+    bool Closed = false;
+    bool Minimized = false;
+    app::TWindowState State = app::TWindowState::Normal;
+    app::TBounds Bounds{10, 20, 400, 300};
+    app::TBounds Screen{0, 0, 1280, 1024};
+
+    app::TMsgAnswer ShowMessage(app::TMsgKind kind, const std::string& text,
+                                app::TMsgButtons buttons, app::TMsgAnswer unattended) override {
+        Messages.push_back({kind, text, buttons});
+        if (Answers.empty())
+            return unattended;
+        const app::TMsgAnswer answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    void ShowException(const std::string& message) override { Exceptions.push_back(message); }
+    void AddStampedLine(const std::string& text) override { DebugLines.push_back("<>" + text); }
+    void AddLine(const std::string& text) override { DebugLines.push_back(text); }
+    void SetStatusText(int panel, const std::string& text) override { Status[panel] = text; }
+    void ProcessEvents() override {}
+    void SetTitle(const std::string& title) override { Title = title; }
+    void SetActionEnabled(app::TAction action, bool enabled) override { Enabled[action] = enabled; }
+    void SetListEnabled(bool enabled) override { ListEnabled = enabled; }
+    void RefreshList() override { ++Refreshes; }
+    int SelectedRow() const override { return Selected; }
+    void SelectRow(int row) override { Selected = row; }
+    std::optional<std::string> AskOpenFileName() override { return NextFileName(); }
+    std::optional<std::string> AskSaveFileName() override { return NextFileName(); }
+    void OpenDocument(const std::string& path) override { Opened.push_back(path); }
+    void Beep() override { ++Beeps; }
+    app::TWindowState WindowState() const override { return State; }
+    void SetMinimized() override { Minimized = true; }
+    app::TBounds WindowBounds() const override { return Bounds; }
+    void SetWindowBounds(const app::TBounds& bounds) override { Bounds = bounds; }
+    app::TBounds ScreenBounds() const override { return Screen; }
+    void CloseMainWindow() override { Closed = true; }
+
+    bool IsEnabled(app::TAction action) const {
+        const auto it = Enabled.find(action);
+        return it != Enabled.end() && it->second;
+    }
+
+private:
+    std::optional<std::string> NextFileName() {
+        if (FileNames.empty())
+            return std::nullopt;
+        auto name = FileNames.front();
+        FileNames.pop_front();
+        return name;
+    }
+};
+
+} // namespace testing_support
