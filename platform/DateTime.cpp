@@ -13,7 +13,7 @@ namespace platform {
 namespace {
 
 // Days from 0000-03-01 based civil calendar (proleptic Gregorian) to 1970-01-01 style serials.
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -36,7 +36,7 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
 }
 
 // Serial of 1899-12-30, day 0 of TDateTime, in the civil day count above.
-const std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
+constexpr std::int64_t kEpochDays = DaysFromCivil(1899, 12, 30);
 
 bool IsLeapYear(int year) {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;

@@ -1,0 +1,263 @@
+#include "app/StartUp.h"
+
+#include "app/Settings.h"
+#include "platform/FileUtil.h"
+#include "platform/IniFile.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/XdgSandbox.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace app;
+using testing_support::RecordingHost;
+using testing_support::XdgSandbox;
+
+namespace {
+
+class StartUpTest : public ::testing::Test {
+protected:
+    StartUpTest() {
+        startUp.RunBackup = [this] { runs.push_back("backup"); };
+        startUp.RunRestore = [this] { runs.push_back("restore"); };
+        startUp.RunClearHistory = [this] { runs.push_back("clear"); };
+    }
+
+    // Saves a definition with `items` default items under the sandbox and returns its path.
+    std::string MakeDefinition(const std::string& name, int items) {
+        definition::TVMDefinition d;
+        for (int i = 0; i < items; ++i)
+            d.Tasks.push_back(std::make_unique<definition::TVMTask>());
+        d.FileName = xdg.Dir() / name;
+        RecordingHost quiet;
+        d.SaveToFile(quiet);
+        return d.FileName;
+    }
+
+    XdgSandbox xdg;
+    RecordingHost host;
+    TMainWndModel model{host};
+    TStartUp startUp{model};
+    std::vector<std::string> runs;
+};
+
+TEST_F(StartUpTest, NoArgumentsReopensTheLastDefinition) {
+    const std::string path = MakeDefinition("Last.VMP", 2);
+    platform::IniFile ini;
+    ini.Write("State", "LastOpenedFileName", path);
+    ini.Save(xdg.UserConfig());
+    startUp.WMStartUp({});
+    EXPECT_EQ(model.Definition.FileName, path);
+    EXPECT_EQ(model.Definition.Tasks.size(), 2u);
+    EXPECT_EQ(host.Title, "Last.VMP - Velmoran");
+    EXPECT_FALSE(host.Closed);
+
+    // A last file that is gone leaves the window untitled, without a message.
+    RecordingHost other;
+    TMainWndModel fresh(other);
+    platform::DeleteFile(path);
+    TStartUp(fresh).WMStartUp({});
+    EXPECT_EQ(other.Title, "Untitled - Velmoran");
+    EXPECT_TRUE(other.Messages.empty());
+}
+
+TEST_F(StartUpTest, BackupRunsAndEndsTheProgram) {
+    const std::string path = MakeDefinition("Daily.VMP", 1);
+    startUp.WMStartUp({path, "/BACKUP"});
+    EXPECT_EQ(runs, std::vector<std::string>{"backup"});
+    EXPECT_EQ(model.Definition.FileName, path); // case kept
+    EXPECT_TRUE(host.Closed);
+    EXPECT_EQ(model.ExitStatus, ExitOk);
+    EXPECT_FALSE(model.BatchMode);
+}
+
+TEST_F(StartUpTest, RunResultsBecomeExitStatuses) {
+    const std::string path = MakeDefinition("d.vmp", 1);
+    startUp.RunBackup = [this] { model.ErrorOccurred = true; };
+    startUp.WMStartUp({path, "/backup"});
+    EXPECT_EQ(model.ExitStatus, ExitError);
+    model.ErrorOccurred = false;
+    startUp.RunBackup = [this] {
+        EXPECT_TRUE(model.BatchMode);
+        model.Stopped = true;
+    };
+    startUp.WMStartUp({path, "/backup"});
+    EXPECT_EQ(model.ExitStatus, ExitStopped);
+}
+
+TEST_F(StartUpTest, MissingLibraryEndsTheProgram) {
+    startUp.LoadArchiver = [](TVMArchiverType) { throw std::runtime_error("no library"); };
+    startUp.WMStartUp({"a.vmp", "/backup"});
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Buttons, TMsgButtons::YesNo);
+    EXPECT_EQ(host.Messages[0].Text, MissingLibraryText());
+    EXPECT_EQ(std::count(host.Messages[0].Text.begin(), host.Messages[0].Text.end(), '\n'), 5);
+    EXPECT_TRUE(host.Opened.empty()); // answered No when nobody answers
+    EXPECT_TRUE(host.Closed);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(model.ExitStatus, ExitNothingRan);
+
+    RecordingHost yes;
+    yes.Answers = {TMsgAnswer::Yes};
+    TMainWndModel m(yes);
+    TStartUp s(m);
+    s.LoadArchiver = startUp.LoadArchiver;
+    s.WMStartUp({});
+    ASSERT_EQ(yes.Opened.size(), 1u);
+    EXPECT_EQ(yes.Opened[0], HelpFile());
+}
+
+TEST_F(StartUpTest, CommandLineErrors) {
+    startUp.WMStartUp({"a.vmp", "b.vmp", "/backup"});
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(host.Messages[0].Text, "コマンドラインの書式が誤っています．\r\n(a.vmp b.vmp )");
+    EXPECT_FALSE(host.Closed); // the window stays with an untitled definition
+    EXPECT_EQ(host.Title, "Untitled - Velmoran");
+    EXPECT_TRUE(runs.empty());
+    EXPECT_EQ(model.ExitStatus, ExitNothingRan);
+
+    RecordingHost h2;
+    TMainWndModel m2(h2);
+    TStartUp s2(m2);
+    s2.WMStartUp({"/clearhistorydate2024013x", "x.vmp"});
+    ASSERT_EQ(h2.Messages.size(), 1u);
+    EXPECT_NE(h2.Messages[0].Text.find("(/clearhistorydate2024013x x.vmp )"), std::string::npos);
+    EXPECT_TRUE(h2.Closed);
+
+    // Numbers that form no date: the conversion error is shown, nothing runs, the window stays.
+    RecordingHost h3;
+    TMainWndModel m3(h3);
+    TStartUp s3(m3);
+    s3.RunClearHistory = [this] { runs.push_back("clear"); };
+    s3.WMStartUp({"/clearhistorydate20241331", "x.vmp"});
+    EXPECT_EQ(h3.Exceptions.size(), 1u);
+    EXPECT_FALSE(h3.Closed);
+    EXPECT_TRUE(runs.empty());
+}
+
+TEST_F(StartUpTest, MinimizedOpensWithoutRunning) {
+    const std::string path = MakeDefinition("a.vmp", 1);
+    startUp.WMStartUp({"/minimized", path});
+    EXPECT_TRUE(host.Minimized);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_FALSE(host.Closed);
+    EXPECT_EQ(model.Definition.Tasks.size(), 1u);
+    EXPECT_EQ(host.Title, "a.vmp - Velmoran");
+}
+
+TEST_F(StartUpTest, MissingDefinitionIsReportedAndRunsEmpty) {
+    const std::string missing = xdg.Dir() / "Missing.VMP";
+    startUp.RunBackup = [this] {
+        runs.push_back("backup");
+        EXPECT_TRUE(model.Definition.Tasks.empty());
+    };
+    startUp.WMStartUp({missing, "/backup"});
+    EXPECT_EQ(runs, std::vector<std::string>{"backup"});
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Text, "バックアップ定義(" + missing + "）が存在しません．");
+    EXPECT_TRUE(model.Definition.FileName.empty());
+    EXPECT_EQ(model.ExitStatus, ExitError);
+}
+
+TEST_F(StartUpTest, RestoreWinsOverBackupAndMissingDriversRunNothing) {
+    const std::string path = MakeDefinition("r.vmp", 1);
+    startUp.WMStartUp({"/restore", "/backup", path, "/ignoretimestamp"});
+    EXPECT_EQ(runs, std::vector<std::string>{"restore"});
+    EXPECT_TRUE(model.IgnoreTimeStamp);
+
+    RecordingHost h;
+    TMainWndModel m(h);
+    TStartUp bare(m);
+    bare.WMStartUp({path, "/clearhistory"});
+    ASSERT_EQ(h.Messages.size(), 1u);
+    EXPECT_EQ(h.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_TRUE(h.Closed);
+    EXPECT_EQ(m.ExitStatus, ExitNothingRan);
+}
+
+TEST_F(StartUpTest, FailingDriverLeavesTheWindowOpen) {
+    const std::string path = MakeDefinition("f.vmp", 1);
+    startUp.RunBackup = [] { throw std::runtime_error("disk on fire"); };
+    startUp.WMStartUp({path, "/backup"});
+    EXPECT_EQ(host.Exceptions, std::vector<std::string>{"disk on fire"});
+    EXPECT_FALSE(host.Closed);
+    EXPECT_FALSE(model.BatchMode);
+    EXPECT_EQ(model.ExitStatus, ExitError);
+}
+
+class MainWndModelTest : public StartUpTest {};
+
+TEST_F(MainWndModelTest, CloseQuestionAndSave) {
+    EXPECT_TRUE(model.FormCloseQuery()); // unmodified: no question
+    EXPECT_TRUE(host.Messages.empty());
+
+    model.Definition.Modified = true;
+    host.Answers = {TMsgAnswer::No};
+    EXPECT_TRUE(model.FormCloseQuery());
+    ASSERT_EQ(host.Messages.size(), 1u);
+    EXPECT_EQ(host.Messages[0].Text,
+              "バックアッププログラムが変更されています．\r\nVelmoranを終了すると変更点は失われて"
+              "しまいます．\r\nバックアッププログラムを保存しますか？[Y/N]");
+
+    // Yes with an untitled definition asks for a name; cancelling refuses the close.
+    host.Answers = {TMsgAnswer::Yes};
+    host.FileNames = {std::nullopt};
+    EXPECT_FALSE(model.FormCloseQuery());
+    EXPECT_TRUE(model.Definition.Modified);
+
+    host.Answers = {TMsgAnswer::Yes};
+    host.FileNames = {xdg.Dir() / "saved.vmp"};
+    EXPECT_TRUE(model.FormCloseQuery());
+    EXPECT_FALSE(model.Definition.Modified);
+    EXPECT_TRUE(platform::FileExists(xdg.Dir() / "saved.vmp"));
+}
+
+TEST_F(MainWndModelTest, FailedSaveIsShownAndKeepsTheCloseOpen) {
+    model.Definition.Modified = true;
+    model.Definition.FileName = xdg.Dir().Write("plain", "x") + "/below.vmp";
+    host.Answers = {TMsgAnswer::Yes};
+    EXPECT_FALSE(model.FormCloseQuery());
+    EXPECT_EQ(host.Exceptions.size(), 1u);
+    EXPECT_TRUE(model.Definition.Modified);
+}
+
+TEST_F(MainWndModelTest, OpenAfterCancelledSaveKeepsTheCurrentDefinition) {
+    const std::string other = MakeDefinition("other.vmp", 3);
+    model.Definition.Tasks.push_back(std::make_unique<definition::TVMTask>());
+    model.Definition.Modified = true;
+    host.Answers = {TMsgAnswer::Yes};
+    host.FileNames = {std::nullopt, other}; // save dialog cancelled; open never asked
+    model.AtnFileOpen();
+    EXPECT_EQ(model.Definition.Tasks.size(), 1u);
+    EXPECT_TRUE(model.Definition.Modified);
+    EXPECT_NE(host.Messages[0].Text.find("「ファイルを開く」"), std::string::npos);
+
+    host.Answers = {TMsgAnswer::No};
+    host.FileNames = {other};
+    model.AtnFileOpen();
+    EXPECT_EQ(model.Definition.Tasks.size(), 3u);
+    EXPECT_EQ(model.Definition.FileName, other);
+    EXPECT_FALSE(model.Definition.Modified);
+
+    model.Definition.Modified = true;
+    host.Answers = {TMsgAnswer::No};
+    model.AtnFileNew();
+    EXPECT_TRUE(model.Definition.Tasks.empty());
+    EXPECT_EQ(host.Title, "Untitled - Velmoran");
+}
+
+TEST_F(MainWndModelTest, ClosingSavesSettingsOnlyForAnExistingDefinition) {
+    LoadSettings(model);
+    model.FormClose();
+    EXPECT_FALSE(platform::FileExists(xdg.UserConfig())); // untitled: nothing written
+
+    model.Definition.FileName = MakeDefinition("kept.vmp", 1);
+    model.FormClose();
+    const platform::IniFile ini = platform::IniFile::Load(xdg.UserConfig());
+    EXPECT_EQ(ini.ReadString("State", "LastOpenedFileName", ""), xdg.Dir() / "kept.vmp");
+    EXPECT_EQ(ini.ReadString("Options", "ArchiverType", ""), "atLzh");
+}
+
+} // namespace
