@@ -158,11 +158,11 @@ TEST(TVMTaskTest, AssignCopiesEveryFieldAndLeavesTheSourceAlone) {
     source.SrcDirs = "/a";
     source.TSMode = 2;
     source.NoCompressFiles = true;
-    copy.SrcDirs.assign("/changed");
+    source.LegacySkipFiles.assign(1, 'x');
     TVMTask copy;
     copy.Assign(source);
     EXPECT_EQ(copy, source);
-    copy.SrcDirs = "/changed";
+    copy.SrcDirs.assign("/changed");
     copy.TSModeDays = 99;
     EXPECT_EQ(source.SrcDirs, "/a");
     EXPECT_EQ(source.TSModeDays, 1);
