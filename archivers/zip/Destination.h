@@ -1,0 +1,48 @@
+// The destination directory of an extraction. Every directory below it is made and entered
+// one part at a time without following symbolic links, so that nothing is ever written
+// outside it or through a link standing in the way; files are written to a work name in
+// their directory and renamed over the final name, which replaces (never follows) whatever
+// stands there.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vmzip {
+
+// The parts of a member's path below the destination: leading '/' and "." parts dropped;
+// a ".." part, or no part at all, makes the name unsafe (empty result). With junkPaths only
+// the last part.
+std::vector<std::string> SafeParts(const std::string& member, bool junkPaths);
+
+class Destination {
+public:
+    // Makes the destination (and its parents, as named by the caller) when missing.
+    // Throws ArcError.
+    explicit Destination(const std::string& root);
+    ~Destination();
+    Destination(const Destination&) = delete;
+    Destination& operator=(const Destination&) = delete;
+
+    // The directory holding parts[0 .. count-1], made where missing; the descriptor stays
+    // owned by this object. Throws ArcError.
+    int Directory(const std::vector<std::string>& parts, std::size_t count);
+
+    const std::string& root() const { return root_; }
+
+private:
+    void CloseFrom(std::size_t depth);
+
+    std::string root_;
+    int rootFd_ = -1;
+    std::vector<std::string> openNames_; // the chain of directories open below the root
+    std::vector<int> openFds_;
+};
+
+// A fresh random name for a work file (".vmz" and 8 letters).
+std::string WorkName();
+
+// A new work file in dirFd: returns its descriptor and fills name. Throws ArcError.
+int CreateWorkFile(int dirFd, std::string& name);
+
+} // namespace vmzip

@@ -1,0 +1,340 @@
+#include "Packer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <string>
+#include <sys/stat.h>
+#include <unordered_map>
+#include <vector>
+
+#include "ArcError.h"
+#include "ArchiverContract.h"
+#include "FileSource.h"
+#include "NamePattern.h"
+#include "ZipArchive.h"
+
+namespace vmzip {
+
+namespace {
+
+struct Candidate {
+    std::string path;   // on disk
+    std::string member; // name in the archive
+    struct stat st {};
+};
+
+std::string Join(const std::string& dir, const std::string& name) {
+    if (dir.empty())
+        return name;
+    if (dir.back() == '/')
+        return dir + name;
+    return dir + "/" + name;
+}
+
+// The member name of a relative path: no leading '/', no "." or ".." parts, no empty parts.
+std::string MemberName(const std::string& rel, bool junkPaths) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= rel.size()) {
+        std::size_t end = rel.find('/', start);
+        if (end == std::string::npos)
+            end = rel.size();
+        std::string part = rel.substr(start, end - start);
+        if (!part.empty() && part != "." && part != "..")
+            parts.push_back(std::move(part));
+        start = end + 1;
+    }
+    if (parts.empty())
+        return std::string();
+    if (junkPaths)
+        return parts.back();
+    std::string out = parts[0];
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        out += "/" + parts[i];
+    return out;
+}
+
+class Selection {
+public:
+    Selection(const WriteCommand& cmd, const struct stat* archiveStat)
+        : cmd_(cmd), enc_(LocaleEncoding()), archiveStat_(archiveStat) {}
+
+    void AddItem(const std::string& item) {
+        const std::string plain = UnescapeName(item, enc_);
+        const std::string full = Join(cmd_.baseDir, plain);
+        struct stat lst {};
+        if (lstat(full.c_str(), &lst) == 0) {
+            if (!Take(plain, full, true))
+                missing_.push_back(plain);
+            return;
+        }
+        if (HasWildcard(item, enc_) && AddPattern(item))
+            return;
+        missing_.push_back(plain);
+    }
+
+    std::vector<Candidate>& candidates() { return candidates_; }
+    const std::vector<std::string>& missing() const { return missing_; }
+
+private:
+    bool Hidden(const char* name) const { return name[0] == '.' && !cmd_.includeHidden; }
+
+    // Takes one existing entry; false when it cannot be packed (dangling link, special file).
+    bool Take(const std::string& rel, const std::string& full, bool named) {
+        struct stat lst {};
+        struct stat st {};
+        if (lstat(full.c_str(), &lst) != 0 || stat(full.c_str(), &st) != 0)
+            return false;
+        if (archiveStat_ != nullptr && st.st_dev == archiveStat_->st_dev &&
+            st.st_ino == archiveStat_->st_ino)
+            return true; // never the archive into itself
+        if (S_ISREG(st.st_mode)) {
+            const std::string member = MemberName(rel, cmd_.junkPaths);
+            if (member.empty())
+                return false;
+            candidates_.push_back(Candidate{full, member, st});
+            return true;
+        }
+        if (!S_ISDIR(st.st_mode))
+            return false;
+        if (S_ISLNK(lst.st_mode))
+            return named; // a link to a directory is never descended
+        if (!cmd_.noDirEntries && !cmd_.junkPaths) {
+            const std::string member = MemberName(rel, false);
+            if (!member.empty())
+                candidates_.push_back(Candidate{full, member + "/", st});
+        }
+        if (cmd_.recurse)
+            Walk(rel, full, nullptr);
+        return true;
+    }
+
+    // Every entry of a directory (those matching mask when given), recursively with -r.
+    void Walk(const std::string& rel, const std::string& full, const std::string* mask) {
+        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(full.empty() ? "." : full.c_str()),
+                                                closedir);
+        if (!dir)
+            return;
+        std::vector<std::string> names;
+        while (const dirent* e = readdir(dir.get())) {
+            if (std::string_view(e->d_name) == "." || std::string_view(e->d_name) == "..")
+                continue;
+            if (Hidden(e->d_name))
+                continue;
+            names.emplace_back(e->d_name);
+        }
+        dir.reset();
+        std::sort(names.begin(), names.end());
+        for (const std::string& name : names) {
+            const std::string childRel = rel.empty() ? name : Join(rel, name);
+            const std::string childFull = Join(full, name);
+            struct stat lst {};
+            if (lstat(childFull.c_str(), &lst) != 0)
+                continue;
+            if (mask == nullptr) {
+                Take(childRel, childFull, false);
+                continue;
+            }
+            // With a mask, -r descends into every subdirectory and applies the mask there.
+            if (S_ISDIR(lst.st_mode) && cmd_.recurse) {
+                Walk(childRel, childFull, mask);
+                continue;
+            }
+            if (WildcardMatch(*mask, name, enc_)) {
+                matched_ = true;
+                Take(childRel, childFull, false);
+            }
+        }
+    }
+
+    bool AddPattern(const std::string& item) {
+        const std::size_t slash = item.rfind('/');
+        std::string dirRel;
+        std::string mask = item;
+        if (slash != std::string::npos) {
+            dirRel = UnescapeName(item.substr(0, slash), enc_);
+            mask = item.substr(slash + 1);
+        }
+        matched_ = false;
+        Walk(dirRel, Join(cmd_.baseDir, dirRel), &mask);
+        return matched_;
+    }
+
+    const WriteCommand& cmd_;
+    TextEncoding enc_;
+    const struct stat* archiveStat_;
+    std::vector<Candidate> candidates_;
+    std::vector<std::string> missing_;
+    bool matched_ = false;
+};
+
+// True when the file is newer than the member (MS-DOS times have 2-second steps).
+bool FileIsNewer(const struct stat& st, const MemberInfo& m, bool preciseTime) {
+    if (preciseTime)
+        return st.st_mtime > m.mtime;
+    return FromDosStamp(ToDosStamp(st.st_mtime)) > m.mtime;
+}
+
+int CancelCallback(zip_t*, void* progress) {
+    return static_cast<Progress*>(progress)->Cancelled() ? 1 : 0;
+}
+
+void ZipFailure(zip_t* za, const std::string& what) {
+    zip_error_t* error = zip_get_error(za);
+    const int32_t code = zip_error_code_zip(error) == ZIP_ER_MEMORY ? ARC_ERROR_ENOUGH_MEMORY
+                                                                    : ARC_ERROR_CANNOT_WRITE;
+    Fail(code, what + ": " + zip_error_strerror(error));
+}
+
+void SetMemberMeta(zip_t* za, zip_uint64_t index, const struct stat& st) {
+    zip_file_set_external_attributes(za, index, 0, ZIP_OPSYS_UNIX, ExternalAttributes(st.st_mode));
+    zip_file_set_mtime(za, index, st.st_mtime, 0);
+    SetExtendedTime(za, index, st.st_mtime);
+}
+
+void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& state,
+                    std::vector<Candidate>& candidates, OutputText& out) {
+    zip_t* za = archive.get();
+    // A name given twice is packed once, from its last occurrence.
+    std::unordered_map<std::string, std::size_t> last;
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        last[candidates[i].member] = i;
+
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        Candidate& c = candidates[i];
+        if (last[c.member] != i)
+            continue;
+        const int64_t existing = archive.Find(c.member);
+        const bool onlyNewer = cmd.onlyNewer || cmd.action == WriteAction::Freshen;
+        if (existing < 0 && cmd.action == WriteAction::Freshen)
+            continue;
+        if (existing >= 0 && onlyNewer) {
+            const auto idx = static_cast<zip_uint64_t>(existing);
+            const MemberInfo m = archive.Describe(idx);
+            if (!FileIsNewer(c.st, m, ExtendedTime(za, idx).has_value()))
+                continue;
+        }
+        const bool isDir = c.member.back() == '/';
+        if (isDir) {
+            if (existing >= 0)
+                continue;
+            const zip_int64_t idx = zip_dir_add(za, c.member.c_str(), ZIP_FL_ENC_GUESS);
+            if (idx < 0)
+                ZipFailure(za, "cannot add " + c.member);
+            SetMemberMeta(za, static_cast<zip_uint64_t>(idx), c.st);
+            archive.Remember(c.member, static_cast<zip_uint64_t>(idx));
+            if (cmd.verbose && !cmd.quiet)
+                out.Line("  adding: " + c.member);
+            continue;
+        }
+        zip_error_t error;
+        zip_error_init(&error);
+        zip_source_t* src = MakeFileSource(
+            state, c.path, c.member, static_cast<uint64_t>(c.st.st_size), c.st.st_mtime, &error);
+        zip_error_fini(&error);
+        if (src == nullptr)
+            Fail(ARC_ERROR_ENOUGH_MEMORY, "out of memory");
+        zip_uint64_t idx = 0;
+        if (existing >= 0) {
+            idx = static_cast<zip_uint64_t>(existing);
+            if (zip_file_replace(za, idx, src, 0) != 0) {
+                zip_source_free(src);
+                ZipFailure(za, "cannot replace " + c.member);
+            }
+        } else {
+            const zip_int64_t added = zip_file_add(za, c.member.c_str(), src, ZIP_FL_ENC_GUESS);
+            if (added < 0) {
+                zip_source_free(src);
+                ZipFailure(za, "cannot add " + c.member);
+            }
+            idx = static_cast<zip_uint64_t>(added);
+            archive.Remember(c.member, idx);
+        }
+        if (cmd.level == 0)
+            zip_set_file_compression(za, idx, ZIP_CM_STORE, 0);
+        else
+            zip_set_file_compression(za, idx, ZIP_CM_DEFLATE, static_cast<zip_uint32_t>(cmd.level));
+        SetMemberMeta(za, idx, c.st);
+        if (cmd.verbose && !cmd.quiet)
+            out.Line((existing >= 0 ? "updating: " : "  adding: ") + c.member);
+    }
+}
+
+void DeleteMembers(ZipArchive& archive, const WriteCommand& cmd, Progress& progress,
+                   std::vector<std::string>& missing, OutputText& out) {
+    const TextEncoding enc = LocaleEncoding();
+    zip_t* za = archive.get();
+    for (const std::string& item : cmd.names) {
+        const std::string plain = UnescapeName(item, enc);
+        std::vector<zip_uint64_t> hits;
+        const int64_t exact = archive.Find(plain);
+        if (exact >= 0) {
+            hits.push_back(static_cast<zip_uint64_t>(exact));
+        } else if (HasWildcard(item, enc)) {
+            const uint64_t n = archive.count();
+            for (uint64_t i = 0; i < n; ++i) {
+                const char* name = zip_get_name(za, i, ZIP_FL_ENC_RAW);
+                if (name != nullptr && WildcardMatch(item, name, enc))
+                    hits.push_back(i);
+            }
+        }
+        if (hits.empty()) {
+            missing.push_back(plain);
+            continue;
+        }
+        for (const zip_uint64_t i : hits) {
+            const std::string name = archive.NameOf(i);
+            progress.Begin(name, archive.path(), 0);
+            if (zip_delete(za, i) != 0)
+                continue; // already deleted by an earlier name
+            archive.Forget(name);
+            if (cmd.verbose && !cmd.quiet)
+                out.Line("deleting: " + name);
+        }
+    }
+}
+
+} // namespace
+
+int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText& out) {
+    struct stat archiveStat {};
+    const bool archiveExists = stat(cmd.archive.c_str(), &archiveStat) == 0;
+    const OpenMode mode =
+        cmd.action == WriteAction::Add ? OpenMode::Write : OpenMode::WriteExisting;
+
+    std::vector<std::string> missing;
+    PackState state(progress);
+    std::vector<Candidate> candidates;
+    if (cmd.action != WriteAction::Delete) {
+        Selection selection(cmd, archiveExists ? &archiveStat : nullptr);
+        for (const std::string& item : cmd.names)
+            selection.AddItem(item);
+        candidates = std::move(selection.candidates());
+        missing = selection.missing();
+    }
+
+    // The archive is opened after the selection and closed before the pack state goes.
+    {
+        ZipArchive archive(cmd.archive, mode);
+        progress.Open(cmd.archive);
+        if (cmd.action == WriteAction::Delete)
+            DeleteMembers(archive, cmd, progress, missing, out);
+        else
+            PackCandidates(archive, cmd, state, candidates, out);
+        zip_register_cancel_callback_with_state(archive.get(), CancelCallback, nullptr, &progress);
+        archive.Commit(progress.Cancelled(), ARC_ERROR_NOT_EXIST, state.failure);
+    }
+    progress.End();
+
+    if (missing.empty())
+        return ARC_OK;
+    for (const std::string& name : missing)
+        out.Line((cmd.action == WriteAction::Delete ? "no member " : "no file ") + name);
+    if (cmd.action == WriteAction::Delete)
+        return ARC_OK;
+    Fail(ARC_ERROR_NOT_EXIST, "no such file: " + missing.front());
+}
+
+} // namespace vmzip

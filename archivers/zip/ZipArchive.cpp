@@ -1,0 +1,138 @@
+#include "ZipArchive.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+#include "ArcError.h"
+#include "ArchiverContract.h"
+
+namespace vmzip {
+
+ZipArchive::ZipArchive(const std::string& path, OpenMode mode)
+    : file_(std::make_unique<ArchiveFile>(path, mode != OpenMode::Read)) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (mode != OpenMode::Write)
+            Fail(ARC_ERROR_NOT_FIND_ARC_FILE, WithErrno("cannot find archive " + path, errno));
+    } else if (S_ISDIR(st.st_mode)) {
+        Fail(ARC_ERROR_ARC_FILE_OPEN, "the archive " + path + " is a directory");
+    }
+    zip_error_t error;
+    zip_error_init(&error);
+    zip_source_t* src = file_->MakeSource(&error);
+    if (src == nullptr) {
+        zip_error_fini(&error);
+        Fail(ARC_ERROR_ENOUGH_MEMORY, "out of memory");
+    }
+    const int flags = mode == OpenMode::Write ? ZIP_CREATE : 0;
+    za_ = zip_open_from_source(src, flags, &error);
+    if (za_ == nullptr) {
+        zip_source_free(src);
+        const int32_t code = zip_error_code_zip(&error) == ZIP_ER_NOENT
+                                 ? ARC_ERROR_NOT_FIND_ARC_FILE
+                             : zip_error_code_zip(&error) == ZIP_ER_OPEN ? ARC_ERROR_ARC_FILE_OPEN
+                                                                         : ReadErrorCode(&error);
+        const std::string text =
+            std::string("cannot open archive ") + path + ": " + zip_error_strerror(&error);
+        zip_error_fini(&error);
+        Fail(code, text);
+    }
+    zip_error_fini(&error);
+}
+
+ZipArchive::~ZipArchive() {
+    if (za_ != nullptr)
+        zip_discard(za_);
+}
+
+uint64_t ZipArchive::count() const {
+    const zip_int64_t n = zip_get_num_entries(za_, 0);
+    return n < 0 ? 0 : static_cast<uint64_t>(n);
+}
+
+std::string ZipArchive::NameOf(zip_uint64_t index) const {
+    const char* name = zip_get_name(za_, index, ZIP_FL_ENC_RAW);
+    return name == nullptr ? std::string() : std::string(name);
+}
+
+MemberInfo ZipArchive::Describe(zip_uint64_t index) const {
+    MemberInfo m;
+    m.name = NameOf(index);
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(za_, index, ZIP_FL_ENC_RAW, &st) == 0) {
+        m.size = st.size;
+        m.compressedSize = st.comp_size;
+        m.crc = st.crc;
+        m.method = st.comp_method;
+        m.mtime = st.mtime;
+        m.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != 0;
+        if (st.valid & ZIP_STAT_FLAGS)
+            m.flags = static_cast<uint16_t>(st.flags);
+    }
+    if (auto ext = ExtendedTime(za_, index))
+        m.mtime = *ext;
+    m.stamp = ToDosStamp(m.mtime);
+    uint32_t external = 0;
+    zip_file_get_external_attributes(za_, index, 0, &m.opsys, &external);
+    m.isDir = !m.name.empty() && m.name.back() == '/';
+    m.mode = MemberMode(m.opsys, external, m.isDir);
+    if (S_ISDIR(m.mode))
+        m.isDir = true;
+    m.isLink = S_ISLNK(m.mode);
+    m.attributes = DosAttributes(m.mode, m.name);
+    return m;
+}
+
+void ZipArchive::BuildIndex() {
+    if (indexed_)
+        return;
+    const uint64_t n = count();
+    index_.reserve(n);
+    for (uint64_t i = 0; i < n; ++i) {
+        const char* name = zip_get_name(za_, i, ZIP_FL_ENC_RAW);
+        if (name != nullptr)
+            index_.emplace(name, i); // the first of two equal names wins
+    }
+    indexed_ = true;
+}
+
+int64_t ZipArchive::Find(const std::string& name) {
+    BuildIndex();
+    const auto it = index_.find(name);
+    return it == index_.end() ? -1 : static_cast<int64_t>(it->second);
+}
+
+void ZipArchive::Remember(const std::string& name, zip_uint64_t index) {
+    BuildIndex();
+    index_[name] = index;
+}
+
+void ZipArchive::Forget(const std::string& name) {
+    BuildIndex();
+    index_.erase(name);
+}
+
+void ZipArchive::Commit(bool cancelled, int32_t sourceFailureCode,
+                        const std::string& sourceFailure) {
+    if (zip_close(za_) == 0) {
+        za_ = nullptr;
+        return;
+    }
+    zip_error_t* error = zip_get_error(za_);
+    const std::string reason = zip_error_strerror(error);
+    if (cancelled || zip_error_code_zip(error) == ZIP_ER_CANCELLED)
+        Fail(ARC_ERROR_USER_CANCEL, "cancelled; the archive is unchanged");
+    if (!sourceFailure.empty())
+        Fail(sourceFailureCode, sourceFailure + "; the archive is unchanged");
+    const int err = file_->writeErrno();
+    if (err != 0) {
+        int32_t code = WriteErrorCode(err);
+        if (err == EACCES || err == EPERM || err == EROFS)
+            code = ARC_ERROR_ARC_READ_ONLY;
+        Fail(code, "cannot write archive " + path() + ": " + reason);
+    }
+    Fail(ReadErrorCode(error), "cannot write archive " + path() + ": " + reason);
+}
+
+} // namespace vmzip
