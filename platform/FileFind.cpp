@@ -51,6 +51,11 @@ std::optional<FileEntry> FindEntry(const std::string& path) {
     return entry;
 }
 
+bool EntryExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
 bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries) {
     entries.clear();
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());

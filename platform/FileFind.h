@@ -29,6 +29,9 @@ struct FileEntry {
 // directories, dangling links, FIFOs, sockets and devices give nullopt, as does a missing entry.
 std::optional<FileEntry> FindEntry(const std::string& path);
 
+// Whether anything of that name exists (links are not followed).
+bool EntryExists(const std::string& path);
+
 // The entries of a directory (without "." and ".."), by the rules of FindEntry, sorted by the
 // bytes of their names. False when the directory cannot be read.
 bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries);
