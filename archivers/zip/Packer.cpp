@@ -252,10 +252,11 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
             idx = static_cast<zip_uint64_t>(added);
             archive.Remember(c.member, idx);
         }
+        // libzip's default method deflates and stores instead when that does not help.
         if (cmd.level == 0)
             zip_set_file_compression(za, idx, ZIP_CM_STORE, 0);
         else
-            zip_set_file_compression(za, idx, ZIP_CM_DEFLATE, static_cast<zip_uint32_t>(cmd.level));
+            zip_set_file_compression(za, idx, ZIP_CM_DEFAULT, static_cast<zip_uint32_t>(cmd.level));
         SetMemberMeta(za, idx, c.st);
         if (cmd.verbose && !cmd.quiet)
             out.Line((existing >= 0 ? "updating: " : "  adding: ") + c.member);

@@ -1,0 +1,88 @@
+// Test support: the two built libraries loaded as the program loads them, temporary trees,
+// files, peer tools, and a window that records progress messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ArchiverContract.h"
+
+namespace ziptest {
+
+// The entries, resolved as the program's ZIP binding resolves them: listing entries from
+// libzip32j.so, CheckArchive, ExtractMem and the window entries from libunzip32.so.
+struct Libraries {
+    ArcMainFn UnZip = nullptr;
+    ArcMainFn Zip = nullptr;
+    ArcOpenArchiveFn OpenArchive = nullptr;
+    ArcCloseArchiveFn CloseArchive = nullptr;
+    ArcFindFirstFn FindFirst = nullptr;
+    ArcFindNextFn FindNext = nullptr;
+    ArcCheckArchiveFn CheckArchive = nullptr;
+    ArcExtractMemFn ExtractMem = nullptr;
+    ArcSetOwnerWindowExFn SetOwnerWindowEx = nullptr;
+    ArcKillOwnerWindowExFn KillOwnerWindowEx = nullptr;
+    ArcGetTimeExFn GetWriteTimeEx = nullptr;
+    ArcGetSizeExFn GetOriginalSizeEx = nullptr;
+
+    static const Libraries& Get();
+};
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, const std::string& data); // makes parent directories
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+void SetMtime(const std::string& path, int64_t seconds);
+int64_t Mtime(const std::string& path);
+
+// Deterministic test data.
+std::string RandomBytes(std::size_t n, uint32_t seed);
+std::string TextBytes(std::size_t n);
+
+// Runs a shell command; returns its exit status. Output goes to capture when given.
+int Shell(const std::string& command, std::string* capture = nullptr);
+// Single-quoted for the shell.
+std::string Sh(const std::string& text);
+
+// A name as the program's ZIP builders send it: leading '-' as "[-]", '[' as "[[]", quoted.
+std::string Escaped(const std::string& name);
+std::string Quoted(const std::string& text);
+
+// Writing command as the program sends it for packing (-S -D -q -o, then the level).
+std::string PackCommand(const std::string& archive, const std::string& baseDir,
+                        const std::vector<std::string>& names, const std::string& extra = "");
+
+// Member names as listed by the libraries' FindFirst/FindNext.
+std::vector<std::string> ListNames(const std::string& archive);
+
+struct Message {
+    uint32_t state;
+    uint32_t total;
+    uint32_t written;
+    std::string source;
+    std::string dest;
+};
+
+// An owner window that records "wm_arcextract" messages and answers "cancel" from the
+// message number cancelAt on (counted from 1; 0 never).
+struct RecordingWindow : ArcWindow {
+    RecordingWindow();
+    std::vector<Message> messages;
+    std::size_t cancelAt = 0;
+};
+
+} // namespace ziptest
