@@ -14,22 +14,13 @@ std::string Text(const char* utf8) {
 
 } // namespace
 
-TMainWndModel::TMainWndModel(TRunHost& host) : DeleteHistoryBefore(platform::Now()), host_(host) {}
-
-void TMainWndModel::AddStampedLine(const std::string& text) {
-    if (DebugMode)
-        host_.AddStampedLine(text);
-}
-
-void TMainWndModel::AddLine(const std::string& text) {
-    if (DebugMode)
-        host_.AddLine(text);
-}
+TMainWndModel::TMainWndModel(TRunHost& host) : TRunState(host) {}
 
 bool TMainWndModel::ConfirmDiscard(const std::string& question) {
     if (!Definition.Modified)
         return true;
-    if (host_.MessageBox(TMsgKind::Confirmation, question, TMsgButtons::YesNo) == TMsgAnswer::Yes) {
+    if (Host().MessageBox(TMsgKind::Confirmation, question, TMsgButtons::YesNo) ==
+        TMsgAnswer::Yes) {
         AtnFileSave();
         return !Definition.Modified;
     }
@@ -41,7 +32,7 @@ void TMainWndModel::AtnFileNew() {
                              "「新規作成」を実行すると変更点はすべて失われます．\r\n"
                              "バックアッププログラムを保存しますか？[Y/N]")))
         return;
-    Definition.New(host_);
+    Definition.New(Host());
 }
 
 void TMainWndModel::AtnFileOpen() {
@@ -49,13 +40,13 @@ void TMainWndModel::AtnFileOpen() {
                              "「ファイルを開く」を実行すると変更点はすべて失われます．\r\n"
                              "バックアッププログラムを保存しますか？[Y/N]")))
         return;
-    if (const auto name = host_.AskOpenFileName())
+    if (const auto name = Host().AskOpenFileName())
         OpenDefinition(*name);
 }
 
 bool TMainWndModel::OpenDefinition(const std::string& fileName) {
     Definition.FileName = fileName;
-    return Definition.LoadFromFile(host_);
+    return Definition.LoadFromFile(Host());
 }
 
 void TMainWndModel::AtnFileSave() {
@@ -64,21 +55,21 @@ void TMainWndModel::AtnFileSave() {
         return;
     }
     try {
-        Definition.SaveToFile(host_);
+        Definition.SaveToFile(Host());
     } catch (const std::exception& e) {
-        host_.ShowException(e.what());
+        Host().ShowException(e.what());
     }
 }
 
 void TMainWndModel::AtnFileSaveAs() {
-    const auto name = host_.AskSaveFileName();
+    const auto name = Host().AskSaveFileName();
     if (!name)
         return;
     Definition.FileName = *name;
     try {
-        Definition.SaveToFile(host_);
+        Definition.SaveToFile(Host());
     } catch (const std::exception& e) {
-        host_.ShowException(e.what());
+        Host().ShowException(e.what());
     }
 }
 
@@ -86,11 +77,11 @@ bool TMainWndModel::FormCloseQuery() {
     if (!Definition.Modified)
         return true;
     const TMsgAnswer answer =
-        host_.MessageBox(TMsgKind::Confirmation,
-                         Text("バックアッププログラムが変更されています．\r\n"
-                              "Velmoranを終了すると変更点は失われてしまいます．\r\n"
-                              "バックアッププログラムを保存しますか？[Y/N]"),
-                         TMsgButtons::YesNo);
+        Host().MessageBox(TMsgKind::Confirmation,
+                          Text("バックアッププログラムが変更されています．\r\n"
+                               "Velmoranを終了すると変更点は失われてしまいます．\r\n"
+                               "バックアッププログラムを保存しますか？[Y/N]"),
+                          TMsgButtons::YesNo);
     if (answer != TMsgAnswer::Yes)
         return true;
     AtnFileSave();
@@ -104,7 +95,7 @@ void TMainWndModel::FormClose() {
         try {
             SaveSettings(*this);
         } catch (const std::exception& e) {
-            host_.ShowException(e.what());
+            Host().ShowException(e.what());
         }
     }
     Definition.Clear();

@@ -6,6 +6,7 @@
 #include "app/CommandLine.h"
 #include "app/RunHost.h"
 #include "app/RunLog.h"
+#include "app/RunState.h"
 #include "definition/TVMDefinition.h"
 #include "platform/DateTime.h"
 
@@ -13,8 +14,6 @@
 #include <string>
 
 namespace app {
-
-enum TVMArchiverType { atLzh = 0, atZip = 1 };
 
 // Exit statuses of the program.
 enum TExitStatus {
@@ -24,40 +23,13 @@ enum TExitStatus {
     ExitStopped = 130,  // stopped by the user
 };
 
-class TMainWndModel {
+class TMainWndModel : public TRunState {
 public:
     explicit TMainWndModel(TRunHost& host);
-
-    TRunHost& Host() { return host_; }
 
     // The open definition and its document state.
     definition::TVMDefinition Definition;
     std::string LastOpenedFileName;
-
-    // Run state.
-    bool BatchMode = false;
-    bool Stopped = false;
-    bool ErrorOccurred = false;
-    bool IgnoreTimeStamp = false;
-    bool PermitDeletion = false;
-    platform::TDateTime ClearHistoryBefore = 0;
-    std::int32_t DeleteHistoryMode = 1;
-    std::int32_t DeleteHistoryDays = 7;
-    platform::TDateTime DeleteHistoryBefore;
-    TRunLog RunLog;
-
-    // Program-wide settings.
-    std::string TempDir;
-    std::string LogFile;
-    bool OverwriteLog = true;
-    bool RecallLastSettings = true;
-    TVMArchiverType ArchiverType = atLzh;
-    bool DebugMode = false;
-
-    // Run-log and debug-screen lines (debug lines only in debug mode).
-    void AddLogLine(const std::string& text) { RunLog.AddLogLine(text); }
-    void AddStampedLine(const std::string& text);
-    void AddLine(const std::string& text);
 
     // File actions; each returns after its questions and dialogs.
     void AtnFileNew();
@@ -78,8 +50,6 @@ public:
 private:
     // Asks the save question for "new" or "open"; false when the caller must stop.
     bool ConfirmDiscard(const std::string& question);
-
-    TRunHost& host_;
 };
 
 } // namespace app

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -24,10 +25,23 @@ private:
 // True for an existing entry that is not a directory (links are followed).
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// True for a symbolic link (dangling or not).
+bool IsSymbolicLink(const std::string& path);
 // Creates a directory and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool DeleteFile(const std::string& path);
 bool RemoveDir(const std::string& path);
+// Removes an empty directory; 0 on success, the system error code otherwise.
+int RemoveDirError(const std::string& path);
+bool RenameFile(const std::string& from, const std::string& to);
+
+// The names in a directory (without "." and ".."), each with whether it is a real directory
+// (symbolic links, also to directories, are not). False when the directory cannot be read.
+struct DirName {
+    std::string Name;
+    bool IsDirectory = false;
+};
+bool ReadDirectoryNames(const std::string& dir, std::vector<DirName>& names);
 
 // The part after the last delimiter, and the part up to and including it.
 std::string ExtractFileName(std::string_view path);

@@ -1,0 +1,60 @@
+// The run state and program-wide settings that the start-up, the engine and the windows share,
+// with the run-log and debug-screen lines that every run writes.
+#pragma once
+
+#include "app/RunHost.h"
+#include "app/RunLog.h"
+#include "platform/DateTime.h"
+
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+enum TVMArchiverType { atLzh = 0, atZip = 1 };
+
+class TRunState {
+public:
+    explicit TRunState(TRunHost& host) : DeleteHistoryBefore(platform::Now()), host_(host) {}
+    TRunState(const TRunState&) = delete;
+    TRunState& operator=(const TRunState&) = delete;
+
+    TRunHost& Host() const { return host_; }
+
+    // Run state.
+    bool BatchMode = false;
+    bool Stopped = false;
+    bool ErrorOccurred = false;
+    bool IgnoreTimeStamp = false;
+    bool PermitDeletion = false;
+    platform::TDateTime ClearHistoryBefore = 0;
+    std::int32_t DeleteHistoryMode = 1;
+    std::int32_t DeleteHistoryDays = 7;
+    platform::TDateTime DeleteHistoryBefore;
+    TRunLog RunLog;
+
+    // Program-wide settings.
+    std::string TempDir;
+    std::string LogFile;
+    bool OverwriteLog = true;
+    bool RecallLastSettings = true;
+    TVMArchiverType ArchiverType = atLzh;
+    bool DebugMode = false;
+
+    // A stamped Japanese line of the run log.
+    void AddLogLine(const std::string& text) { RunLog.AddLogLine(text); }
+    // English lines of the debug screen, written only in debug mode.
+    void AddStampedLine(const std::string& text) const {
+        if (DebugMode)
+            host_.AddStampedLine(text);
+    }
+    void AddLine(const std::string& text) const {
+        if (DebugMode)
+            host_.AddLine(text);
+    }
+
+private:
+    TRunHost& host_;
+};
+
+} // namespace app
