@@ -24,6 +24,7 @@ public:
     void ShowException(const std::string& message) override;
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
+    void ShowDebugScreen() override {}
     void SetStatusText(int, const std::string&) override {}
     void ProcessEvents() override;
     void SetTitle(const std::string&) override {}

@@ -65,6 +65,7 @@ public:
     // Debug screen: a line opened by the date-time stamp, or a plain line.
     virtual void AddStampedLine(const std::string& text) = 0;
     virtual void AddLine(const std::string& text) = 0;
+    virtual void ShowDebugScreen() = 0;
 
     // Status-bar panel 0 or 1.
     virtual void SetStatusText(int panel, const std::string& text) = 0;

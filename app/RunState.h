@@ -24,6 +24,8 @@ public:
     // Run state.
     bool BatchMode = false;
     bool Stopped = false;
+    // The user confirmed a stop during this run (the run ended early).
+    bool UserBreakOccurred = false;
     bool ErrorOccurred = false;
     bool IgnoreTimeStamp = false;
     bool PermitDeletion = false;
@@ -51,6 +53,11 @@ public:
     void AddLine(const std::string& text) const {
         if (DebugMode)
             host_.AddLine(text);
+    }
+    // Shows the debug screen (in debug mode).
+    void ShowDebugScreen() const {
+        if (DebugMode)
+            host_.ShowDebugScreen();
     }
 
 private:

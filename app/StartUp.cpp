@@ -136,7 +136,7 @@ void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
         model_.BatchMode = false;
         return;
     }
-    if (model_.Stopped)
+    if (model_.UserBreakOccurred)
         model_.ExitStatus = ExitStopped;
     else if (model_.ErrorOccurred || !definitionWhole)
         model_.ExitStatus = ExitError;

@@ -43,6 +43,7 @@ public:
     void ShowException(const std::string& message) override;
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
+    void ShowDebugScreen() override {}
     void SetStatusText(int panel, const std::string& text) override;
     void ProcessEvents() override;
     void SetTitle(const std::string& title) override;

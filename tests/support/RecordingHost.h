@@ -32,6 +32,7 @@ public:
     int Refreshes = 0;
     int Beeps = 0;
     bool Closed = false;
+    bool DebugScreenShown = false;
     bool Minimized = false;
     app::TWindowState State = app::TWindowState::Normal;
     app::TBounds Bounds{10, 20, 400, 300};
@@ -49,6 +50,7 @@ public:
     void ShowException(const std::string& message) override { Exceptions.push_back(message); }
     void AddStampedLine(const std::string& text) override { DebugLines.push_back("<>" + text); }
     void AddLine(const std::string& text) override { DebugLines.push_back(text); }
+    void ShowDebugScreen() override { DebugScreenShown = true; }
     void SetStatusText(int panel, const std::string& text) override { Status[panel] = text; }
     void ProcessEvents() override {}
     void SetTitle(const std::string& title) override { Title = title; }

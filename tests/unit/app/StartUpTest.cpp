@@ -80,7 +80,7 @@ TEST_F(StartUpTest, RunResultsBecomeExitStatuses) {
     model.ErrorOccurred = false;
     startUp.RunBackup = [this] {
         EXPECT_TRUE(model.BatchMode);
-        model.Stopped = true;
+        model.UserBreakOccurred = true;
     };
     startUp.WMStartUp({path, "/backup"});
     EXPECT_EQ(model.ExitStatus, ExitStopped);
