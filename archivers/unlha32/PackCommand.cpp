@@ -1,0 +1,111 @@
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "ArchiverContract.h"
+#include "archivers/unlha32/ArchiveError.h"
+#include "archivers/unlha32/ArchiveReader.h"
+#include "archivers/unlha32/ArchiveTarget.h"
+#include "archivers/unlha32/ArchiveWriter.h"
+#include "archivers/unlha32/Commands.h"
+#include "archivers/unlha32/FileSelection.h"
+#include "archivers/unlha32/MemberPacker.h"
+
+namespace unlha {
+namespace {
+
+// True when the file is newer than the member, compared at the member's precision.
+bool FileIsNewer(const SourceFile& file, const MemberHeader& member) {
+    struct stat st {};
+    if (::stat(file.path.c_str(), &st) != 0)
+        return true; // let packing report the problem
+    if (member.level == 2)
+        return st.st_mtime > member.mtime;
+    const DosStamp s = ToDosStamp(st.st_mtime);
+    const DosStamp m = member.dosStamp;
+    return s.date > m.date || (s.date == m.date && s.time > m.time);
+}
+
+} // namespace
+
+void PackFiles(const Command& original, Progress& progress, Report& report) {
+    Command command = original;
+    if (command.names.empty())
+        command.names.push_back("*");
+    const bool always = command.kind == CommandKind::Add || command.switches.Number("c", 0) >= 1;
+    const bool freshen = command.kind == CommandKind::Freshen;
+
+    const ArchiveTarget target = ExamineTarget(command.archive);
+    if (freshen && !target.exists)
+        Fail(ARC_ERROR_ARC_FILE_OPEN, "no such archive: " + command.archive);
+    std::optional<ArchiveReader> reader;
+    if (target.exists)
+        reader.emplace(command.archive);
+    ArchiveWriter writer(command.archive);
+
+    std::vector<std::pair<dev_t, ino_t>> skip{{writer.Device(), writer.Inode()}};
+    if (reader)
+        skip.emplace_back(reader->Device(), reader->Inode());
+    const Selection selection = SelectFiles(command, skip);
+    for (const std::string& problem : selection.problems)
+        report.Error(ARC_ERROR_NOT_EXIST, problem);
+    std::map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < selection.files.size(); ++i)
+        byName.emplace(selection.files[i].memberName, i);
+    std::vector<bool> handled(selection.files.size(), false);
+
+    progress.Open(command.archive);
+    MemberPacker packer(writer, progress, report, PackingMethod(command.switches));
+    bool changed = false;
+    std::set<std::string> replaced;
+    int64_t newest = 0;
+    if (reader) {
+        MemberHeader h;
+        while (reader->Next(h)) {
+            const auto it = byName.find(h.path);
+            if (it != byName.end() && !handled[it->second]) {
+                const SourceFile& file = selection.files[it->second];
+                handled[it->second] = true;
+                if (always || FileIsNewer(file, h)) {
+                    progress.Member(h);
+                    if (packer.Pack(file)) {
+                        changed = true;
+                        replaced.insert(h.path);
+                        continue;
+                    }
+                }
+            } else if (replaced.count(h.path) != 0) {
+                continue; // a second member of a name that was just replaced
+            }
+            newest = std::max(newest, h.mtime);
+            reader->CopyMember(h, writer);
+        }
+    }
+    if (!freshen) {
+        for (std::size_t i = 0; i < selection.files.size(); ++i) {
+            if (handled[i])
+                continue;
+            if (packer.Pack(selection.files[i]))
+                changed = true;
+        }
+    }
+    if (!changed)
+        return; // nothing to write: the archive stays as it is, the work file goes
+    writer.Write(std::string(1, '\0'));
+    progress.Copying(command.archive);
+    writer.Commit(target.mode);
+    if (command.switches.Number("t", 0) >= 1) {
+        // The archive takes the time of its newest member.
+        ArchiveReader check(writer.Target());
+        MemberHeader h;
+        while (check.Next(h))
+            newest = std::max(newest, h.mtime);
+        struct utimbuf times {
+            static_cast<time_t>(newest), static_cast<time_t>(newest)
+        };
+        ::utime(writer.Target().c_str(), &times);
+    }
+}
+
+} // namespace unlha
