@@ -231,8 +231,9 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
         }
         zip_error_t error;
         zip_error_init(&error);
-        zip_source_t* src = MakeFileSource(
-            state, c.path, c.member, static_cast<uint64_t>(c.st.st_size), c.st.st_mtime, &error);
+        zip_source_t* src =
+            MakeFileSource(state, c.path, c.member, static_cast<uint64_t>(c.st.st_size),
+                           c.st.st_mtime, cmd.level, &error);
         zip_error_fini(&error);
         if (src == nullptr)
             Fail(ARC_ERROR_ENOUGH_MEMORY, "out of memory");
@@ -252,11 +253,9 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
             idx = static_cast<zip_uint64_t>(added);
             archive.Remember(c.member, idx);
         }
-        // libzip's default method deflates and stores instead when that does not help.
-        if (cmd.level == 0)
-            zip_set_file_compression(za, idx, ZIP_CM_STORE, 0);
-        else
-            zip_set_file_compression(za, idx, ZIP_CM_DEFAULT, static_cast<zip_uint32_t>(cmd.level));
+        // The source hands over finished member data; these methods make libzip take it as
+        // it is (a replaced member would otherwise keep its old method).
+        zip_set_file_compression(za, idx, cmd.level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFAULT, 0);
         SetMemberMeta(za, idx, c.st);
         if (cmd.verbose && !cmd.quiet)
             out.Line((existing >= 0 ? "updating: " : "  adding: ") + c.member);

@@ -189,8 +189,8 @@ TEST(Interop, ArchivesOfZipAnd7zzExtractWithOurs) {
     const std::vector<Item> items = Items();
     MakeTree(t / "src", items);
     std::string out;
-    ASSERT_EQ(Shell(kUtf8 + std::string("cd ") + Sh(t / "src") + " && zip -q -r ../zip.zip .", &out),
-              0)
+    ASSERT_EQ(
+        Shell(kUtf8 + std::string("cd ") + Sh(t / "src") + " && zip -q -r ../zip.zip .", &out), 0)
         << out;
     ASSERT_EQ(Shell(kUtf8 + std::string("cd ") + Sh(t / "src") + " && 7zz a -tzip -bd ../7zz.zip .",
                     &out),

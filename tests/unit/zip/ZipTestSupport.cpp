@@ -47,7 +47,9 @@ intptr_t Record(ArcWindow* wnd, uint32_t message, uintptr_t wParam, intptr_t lPa
     return self->cancelAt != 0 && self->messages.size() >= self->cancelAt ? 1 : 0;
 }
 
-uint32_t Register(const char* name) { return std::strcmp(name, "wm_arcextract") == 0 ? 0xC123 : 0; }
+uint32_t Register(const char* name) {
+    return std::strcmp(name, "wm_arcextract") == 0 ? 0xC123 : 0;
+}
 
 } // namespace
 
@@ -83,7 +85,9 @@ TempDir::TempDir() {
     path_ = buf.data();
 }
 
-TempDir::~TempDir() { Shell("chmod -R u+rwx " + Sh(path_) + " 2>/dev/null; rm -rf " + Sh(path_)); }
+TempDir::~TempDir() {
+    Shell("chmod -R u+rwx " + Sh(path_) + " 2>/dev/null; rm -rf " + Sh(path_));
+}
 
 void WriteFile(const std::string& path, const std::string& data) {
     const std::size_t slash = path.rfind('/');
@@ -170,7 +174,9 @@ std::string Sh(const std::string& text) {
     return out + "'";
 }
 
-std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string Escaped(const std::string& name) {
     std::string out;

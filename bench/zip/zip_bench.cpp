@@ -1,0 +1,165 @@
+// Packs and extracts the benchmark corpus with our ZIP libraries and with zip/unzip, in one
+// run, and prints the times and sizes side by side. Usage: zip_bench CORPUS WORKDIR [RUNS]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ArchiverContract.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ArcMainFn g_zip = nullptr;
+ArcMainFn g_unzip = nullptr;
+
+void Load() {
+    void* unzip = dlopen(VELMORAN_UNZIP32_PATH, RTLD_NOW);
+    void* zip = dlopen(VELMORAN_ZIP32J_PATH, RTLD_NOW);
+    if (unzip == nullptr || zip == nullptr) {
+        std::fprintf(stderr, "cannot load the libraries: %s\n", dlerror());
+        std::exit(2);
+    }
+    g_unzip = reinterpret_cast<ArcMainFn>(dlsym(unzip, "UnZip"));
+    g_zip = reinterpret_cast<ArcMainFn>(dlsym(zip, "Zip"));
+}
+
+std::string Q(const std::string& s) {
+    return "\"" + s + "\"";
+}
+std::string Sh(const std::string& s) {
+    return "'" + s + "'";
+}
+
+// Best wall time in seconds of runs calls; prepare runs untimed before each.
+double Best(int runs, const std::function<void()>& prepare, const std::function<bool()>& work) {
+    double best = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        prepare();
+        const auto start = std::chrono::steady_clock::now();
+        if (!work()) {
+            std::fprintf(stderr, "a step failed\n");
+            std::exit(1);
+        }
+        const std::chrono::duration<double> d = std::chrono::steady_clock::now() - start;
+        best = std::min(best, d.count());
+    }
+    return best;
+}
+
+bool Ours(ArcMainFn fn, const std::string& cmd) {
+    char out[1024] = "";
+    const int32_t r = fn(nullptr, cmd.c_str(), out, sizeof out);
+    if (r != 0)
+        std::fprintf(stderr, "code 0x%x: %s\n", r, out);
+    return r == 0;
+}
+
+bool Run(const std::string& cmd) {
+    return std::system(cmd.c_str()) == 0;
+}
+
+std::string Escape(const std::string& name) {
+    std::string out = name[0] == '-' ? "[-]" : std::string(1, name[0]);
+    for (std::size_t i = 1; i < name.size(); ++i)
+        out += name[i] == '[' ? std::string("[[]") : std::string(1, name[i]);
+    if (name[0] == '[')
+        out = "[[]" + out.substr(1);
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: zip_bench CORPUS WORKDIR [RUNS]\n");
+        return 2;
+    }
+    const std::string corpus = fs::absolute(argv[1]).string();
+    const std::string work = fs::absolute(argv[2]).string();
+    const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
+    Load();
+    fs::create_directories(work);
+
+    std::vector<std::string> names;
+    uint64_t bytes = 0;
+    for (const auto& e : fs::recursive_directory_iterator(corpus)) {
+        if (e.is_regular_file() && e.path().filename() != ".complete") {
+            names.push_back(fs::relative(e.path(), corpus).string());
+            bytes += e.file_size();
+        }
+    }
+    std::sort(names.begin(), names.end());
+    const std::string resp = work + "/names.txt";
+    {
+        std::ofstream r(resp, std::ios::binary);
+        for (const std::string& n : names)
+            r << Q(Escape(n)) << "\r\n";
+    }
+    std::printf("corpus: %zu files, %.1f MiB\n", names.size(), bytes / 1048576.0);
+
+    const std::string ours = work + "/ours.zip";
+    const std::string theirs = work + "/zip.zip";
+    const std::string out = work + "/out";
+    auto removeArchive = [](const std::string& a) { return [a] { fs::remove(a); }; };
+    auto removeDir = [&] { fs::remove_all(out); };
+
+    // The program sends no level for packing (the default, 6): " -S -D -q -o".
+    const double packOurs = Best(runs, removeArchive(ours), [&] {
+        return Ours(g_zip,
+                    " -S -D -q -o  " + Q(ours) + " " + Q(corpus + "/") + " " + Q("@" + resp));
+    });
+    const double packZip = Best(runs, removeArchive(theirs), [&] {
+        return Run("cd " + Sh(corpus) + " && zip -q -r -6 " + Sh(theirs) + " . -x .complete");
+    });
+    const double batched = Best(1, removeArchive(work + "/batched.zip"), [&] {
+        for (std::size_t i = 0; i < names.size(); i += 500) {
+            std::string cmd = " -S -D -q -o  " + Q(work + "/batched.zip") + " " + Q(corpus + "/");
+            for (std::size_t k = i; k < std::min(names.size(), i + 500); ++k)
+                cmd += " " + Q(Escape(names[k]));
+            if (!Ours(g_zip, cmd))
+                return false;
+        }
+        return true;
+    });
+    const uint64_t sizeOurs = fs::file_size(ours);
+    const uint64_t sizeZip = fs::file_size(theirs);
+
+    const double unOursOwn = Best(
+        runs, removeDir, [&] { return Ours(g_unzip, "-x -o " + Q(ours) + " " + Q(out + "/")); });
+    const bool sameOurs = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
+    const double unzipOwn =
+        Best(runs, removeDir, [&] { return Run("unzip -q -o " + Sh(ours) + " -d " + Sh(out)); });
+    const double unOursZip = Best(
+        runs, removeDir, [&] { return Ours(g_unzip, "-x -o " + Q(theirs) + " " + Q(out + "/")); });
+    const bool sameZip = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
+    const double unzipZip =
+        Best(runs, removeDir, [&] { return Run("unzip -q -o " + Sh(theirs) + " -d " + Sh(out)); });
+    removeDir();
+
+    std::printf("\n%-44s %10s %10s %8s\n", "", "ours", "zip/unzip", "ratio");
+    std::printf("%-44s %9.2fs %9.2fs %8.3f\n", "pack (default level 6), one call", packOurs,
+                packZip, packOurs / packZip);
+    std::printf("%-44s %9.2fs %10s\n", "pack in engine batches of 500 names", batched, "-");
+    std::printf("%-44s %10llu %10llu %8.4f\n", "archive size (bytes)",
+                static_cast<unsigned long long>(sizeOurs), static_cast<unsigned long long>(sizeZip),
+                static_cast<double>(sizeOurs) / static_cast<double>(sizeZip));
+    std::printf("%-44s %9.2fs %9.2fs %8.3f\n", "extract our archive", unOursOwn, unzipOwn,
+                unOursOwn / unzipOwn);
+    std::printf("%-44s %9.2fs %9.2fs %8.3f\n", "extract zip's archive", unOursZip, unzipZip,
+                unOursZip / unzipZip);
+    std::printf("\nour extraction identical to the corpus: %s (our archive), %s (zip's)\n",
+                sameOurs ? "yes" : "NO", sameZip ? "yes" : "NO");
+    std::printf("goals: pack time <= 1.1 x zip: %s; size within 1%%: %s; extraction <= unzip: %s\n",
+                packOurs <= 1.1 * packZip ? "met" : "MISSED",
+                sizeOurs <= sizeZip * 1.01 ? "met" : "MISSED",
+                unOursOwn <= unzipOwn && unOursZip <= unzipZip ? "met" : "MISSED");
+    return 0;
+}
