@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace archives {
 
@@ -26,7 +27,10 @@ public:
 // A file needed for a self-extracting archive is missing.
 class ESfxNoRequiredFile : public EArchiver {
 public:
-    ESfxNoRequiredFile(std::string format, std::string kind, std::string file);
+    ESfxNoRequiredFile(std::string format, std::string kind, std::string file)
+        : EArchiver(format + " 書庫からの" + kind + "自己解凍書庫の作成には '" + file +
+                    "' ファイルが必要です。"),
+          format_(std::move(format)), kind_(std::move(kind)), file_(std::move(file)) {}
     const std::string& Format() const { return format_; }
     const std::string& Kind() const { return kind_; }
     const std::string& File() const { return file_; }
