@@ -57,9 +57,15 @@ public:
         if (owner.OnEnumMember || options.IncludeExtraStreams) {
             enumTarget = &owner;
             owner.runningOptions_ = &options;
+            try {
+                archiver.SetEnumMembersProc(&TArchiveFile::EnumMembersCallback,
+                                            ARC_ENUM_MEMBER_INFO_SIZE);
+            } catch (...) {
+                enumTarget = nullptr;
+                owner.runningOptions_ = nullptr;
+                throw;
+            }
             enumSet_ = true;
-            archiver.SetEnumMembersProc(&TArchiveFile::EnumMembersCallback,
-                                        ARC_ENUM_MEMBER_INFO_SIZE);
         }
         if (owner.OnProgress || owner.streamHookSet_) {
             RegisterWindowMessage(ARC_WM_ARCEXTRACT);
