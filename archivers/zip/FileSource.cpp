@@ -25,7 +25,7 @@ public:
     FileSource(PackState& state, std::string path, std::string member, uint64_t size, time_t mtime,
                int level)
         : state_(state), path_(std::move(path)), member_(std::move(member)), size_(size),
-          mtime_(mtime), level_(level) {
+          mtime_(mtime), level_(level), method_(level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE) {
         zip_error_init(&error_);
     }
     ~FileSource() {
@@ -242,7 +242,7 @@ private:
     bool opened_ = false;
     uint64_t done_ = 0;
     uLong crc_ = 0;
-    int32_t method_ = ZIP_CM_DEFLATE;
+    int32_t method_;
     z_stream z_{};
     bool deflating_ = false;
     bool finished_ = false;
