@@ -159,7 +159,8 @@ private:
             // Whole-file data (or the end of the stream).
             const std::size_t n =
                 std::min<std::size_t>(static_cast<std::size_t>(len), pending_.size() - pendingPos_);
-            std::memcpy(out, pending_.data() + pendingPos_, n);
+            if (n > 0)
+                std::memcpy(out, pending_.data() + pendingPos_, n);
             pendingPos_ += n;
             return static_cast<zip_int64_t>(n);
         }

@@ -9,7 +9,8 @@ namespace {
 
 void CopyName(char* dest, std::string_view name) {
     const std::size_t n = std::min<std::size_t>(name.size(), ARC_NAME_MAX);
-    std::memcpy(dest, name.data(), n);
+    if (n > 0)
+        std::memcpy(dest, name.data(), n);
     dest[n] = '\0';
 }
 
