@@ -22,18 +22,26 @@ int OpenArchiveFile(const std::string& path) {
     return fd;
 }
 
-} // namespace
-
-ArchiveReader::ArchiveReader(const std::string& path)
-    : path_(path), fd_(OpenArchiveFile(path)), in_(fd_.Get(), path), data_(in_) {
+// Size of the archive file; only regular files are archives.
+struct stat StatArchive(int fd, const std::string& path) {
     struct stat st {};
-    if (::fstat(fd_.Get(), &st) != 0)
+    if (::fstat(fd, &st) != 0)
         Fail(ARC_ERROR_ARC_FILE_OPEN, WithErrno("cannot read the archive " + path, errno));
     if (!S_ISREG(st.st_mode))
         Fail(ARC_ERROR_NOT_ARC_FILE, "not an archive file: " + path);
-    fileSize_ = static_cast<uint64_t>(st.st_size);
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
+    return st;
+}
+
+} // namespace
+
+ArchiveReader::ArchiveReader(const std::string& path)
+    : path_(path), fd_(OpenArchiveFile(path)), stat_(StatArchive(fd_.Get(), path)),
+      in_(fd_.Get(), path,
+          static_cast<std::size_t>(std::clamp<off_t>(stat_.st_size, 4096, off_t{1} << 18))),
+      data_(in_) {
+    fileSize_ = static_cast<uint64_t>(stat_.st_size);
+    device_ = stat_.st_dev;
+    inode_ = stat_.st_ino;
 }
 
 bool ArchiveReader::Next(MemberHeader& header) {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 #include "archivers/unlha32/ByteStreams.h"
 #include "archivers/unlha32/FileHandle.h"
@@ -44,6 +45,7 @@ private:
 
     std::string path_;
     FileHandle fd_;
+    struct stat stat_;
     uint64_t fileSize_ = 0;
     dev_t device_ = 0;
     ino_t inode_ = 0;

@@ -131,6 +131,12 @@ void FileReader::Skip(uint64_t n) {
 }
 
 void FileReader::Seek(uint64_t position) {
+    // Inside the buffered part: keep the buffer (headers of small members follow each other).
+    const uint64_t bufferStart = fileOffset_ - end_;
+    if (position >= bufferStart && position <= fileOffset_) {
+        pos_ = static_cast<std::size_t>(position - bufferStart);
+        return;
+    }
     fileOffset_ = position;
     pos_ = end_ = 0;
 }

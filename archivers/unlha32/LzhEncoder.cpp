@@ -40,7 +40,7 @@ inline unsigned CommonLength(const uint8_t* a, const uint8_t* b, unsigned max) {
 
 LzhEncoder::LzhEncoder(Method method, ByteSink& sink, const EncoderTuning& tuning)
     : tuning_(tuning), bits_(sink), block_(method, bits_, tuning.blockCodes),
-      dictSize_(1u << ParametersOf(method).dictionaryBits), maxDistance_(dictSize_ - 1),
+      dictSize_(1u << ParametersOf(method).dictionaryBits), maxDistance_(dictSize_),
       base_(kFirstPosition), head_(std::size_t{1} << kHashBits, 0), prev_(dictSize_, 0) {
     capacity_ = dictSize_ + kInputChunk;
     buffer_.assign(capacity_ + kMaxMatch + 16, 0);

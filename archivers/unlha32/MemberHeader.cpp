@@ -144,7 +144,14 @@ bool ReadMemberHeader(FileReader& in, MemberHeader& h) {
     h = MemberHeader{};
     h.offset = in.Position();
     uint8_t first = 0;
-    if (in.Read(&first, 1) == 0 || first == 0)
+    if (in.Read(&first, 1) == 0) {
+        // Every archive ends with a zero byte; without it the archive was cut off after a
+        // member, and members after the cut would go unnoticed.
+        if (h.offset == 0)
+            Fail(ARC_ERROR_NOT_ARC_FILE, "empty file");
+        Broken("the archive has no end mark (cut off)");
+    }
+    if (first == 0)
         return false;
     std::string& raw = h.raw;
     raw.assign(1, static_cast<char>(first));

@@ -31,8 +31,9 @@ struct MemberHeader {
 };
 
 // Reads the header at the reader's position and leaves the reader at the member's data.
-// Returns false at the end of the archive (a zero byte or the end of the file). A damaged
-// header raises ArchiveError (broken header, header CRC, unsupported level).
+// Returns false at the end mark of the archive (a zero byte). A damaged header, and the end of
+// the file where a header or the end mark should be, raise ArchiveError (broken header, header
+// CRC, unsupported level; an empty file is no archive).
 bool ReadMemberHeader(FileReader& in, MemberHeader& header);
 
 // The level-2 header for a member, with its header CRC. The 64-bit size extension is added

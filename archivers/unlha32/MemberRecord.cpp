@@ -68,9 +68,11 @@ void FillMemberRecord(const MemberHeader& h, ArcMemberRecord& r) {
     const std::string letters = AttributeLetters(MemberAttributes(h));
     std::memcpy(r.attribute, letters.c_str(), letters.size() + 1);
     std::memcpy(r.method, h.method.c_str(), std::min<std::size_t>(h.method.size(), 7));
-    r.lastWriteTime = h.writeTime ? *h.writeTime : ToFileTime(h.mtime);
-    r.lastAccessTime = h.accessTime ? *h.accessTime : r.lastWriteTime;
-    r.creationTime = h.creationTime ? *h.creationTime : r.lastWriteTime;
+    // The record is packed: plain values only, no references to its fields.
+    const uint64_t written = h.writeTime.value_or(ToFileTime(h.mtime));
+    r.lastWriteTime = written;
+    r.lastAccessTime = h.accessTime.value_or(written);
+    r.creationTime = h.creationTime.value_or(written);
     r.originalSize64 = h.originalSize;
     r.compressedSize64 = h.compressedSize;
 }
