@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -49,6 +51,14 @@ bool WriteAll(int fd, const char* data, std::size_t len, uint64_t offset) {
 ArchiveFile::ArchiveFile(std::string path, bool emptyIsArchive)
     : path_(std::move(path)), emptyIsArchive_(emptyIsArchive) {
     zip_error_init(&error_);
+    // An archive reached through a symbolic link is rewritten where it really is; renaming
+    // the new archive over the link would replace the link instead.
+    struct stat lst {};
+    if (lstat(path_.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        std::unique_ptr<char, decltype(&free)> real(realpath(path_.c_str(), nullptr), &free);
+        if (real)
+            path_ = real.get();
+    }
 }
 
 ArchiveFile::~ArchiveFile() {

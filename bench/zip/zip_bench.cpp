@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "ArchiverContract.h"
@@ -108,17 +109,32 @@ int main(int argc, char** argv) {
     const std::string ours = work + "/ours.zip";
     const std::string theirs = work + "/zip.zip";
     const std::string out = work + "/out";
-    auto removeArchive = [](const std::string& a) { return [a] { fs::remove(a); }; };
-    auto removeDir = [&] { fs::remove_all(out); };
+    // Before every timed step the previous output is removed and flushed, so that no step
+    // pays for the write-back of another.
+    auto removeArchive = [](const std::string& a) {
+        return [a] {
+            fs::remove(a);
+            sync();
+        };
+    };
+    auto removeDir = [&] {
+        fs::remove_all(out);
+        sync();
+    };
 
-    // The program sends no level for packing (the default, 6): " -S -D -q -o".
-    const double packOurs = Best(runs, removeArchive(ours), [&] {
-        return Ours(g_zip,
-                    " -S -D -q -o  " + Q(ours) + " " + Q(corpus + "/") + " " + Q("@" + resp));
-    });
-    const double packZip = Best(runs, removeArchive(theirs), [&] {
-        return Run("cd " + Sh(corpus) + " && zip -q -r -6 " + Sh(theirs) + " . -x .complete");
-    });
+    // The program sends no level for packing (the default, 6): " -S -D -q -o". Ours and zip
+    // take turns.
+    double packOurs = 1e30, packZip = 1e30;
+    for (int i = 0; i < runs; ++i) {
+        packOurs = std::min(packOurs, Best(1, removeArchive(ours), [&] {
+                                return Ours(g_zip, " -S -D -q -o  " + Q(ours) + " " +
+                                                       Q(corpus + "/") + " " + Q("@" + resp));
+                            }));
+        packZip = std::min(packZip, Best(1, removeArchive(theirs), [&] {
+                               return Run("cd " + Sh(corpus) + " && zip -q -r -6 " + Sh(theirs) +
+                                          " . -x .complete");
+                           }));
+    }
     const double batched = Best(1, removeArchive(work + "/batched.zip"), [&] {
         for (std::size_t i = 0; i < names.size(); i += 500) {
             std::string cmd = " -S -D -q -o  " + Q(work + "/batched.zip") + " " + Q(corpus + "/");
@@ -132,16 +148,27 @@ int main(int argc, char** argv) {
     const uint64_t sizeOurs = fs::file_size(ours);
     const uint64_t sizeZip = fs::file_size(theirs);
 
-    const double unOursOwn = Best(
-        runs, removeDir, [&] { return Ours(g_unzip, "-x -o " + Q(ours) + " " + Q(out + "/")); });
-    const bool sameOurs = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
-    const double unzipOwn =
-        Best(runs, removeDir, [&] { return Run("unzip -q -o " + Sh(ours) + " -d " + Sh(out)); });
-    const double unOursZip = Best(
-        runs, removeDir, [&] { return Ours(g_unzip, "-x -o " + Q(theirs) + " " + Q(out + "/")); });
-    const bool sameZip = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
-    const double unzipZip =
-        Best(runs, removeDir, [&] { return Run("unzip -q -o " + Sh(theirs) + " -d " + Sh(out)); });
+    // Ours and unzip take turns, so that both meet the same state of the page cache.
+    double unOursOwn = 1e30, unzipOwn = 1e30, unOursZip = 1e30, unzipZip = 1e30;
+    bool sameOurs = true, sameZip = true;
+    for (int i = 0; i < runs; ++i) {
+        unOursOwn = std::min(unOursOwn, Best(1, removeDir, [&] {
+                                 return Ours(g_unzip, "-x -o " + Q(ours) + " " + Q(out + "/"));
+                             }));
+        if (i == 0)
+            sameOurs = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
+        unzipOwn = std::min(unzipOwn, Best(1, removeDir, [&] {
+                                return Run("unzip -q -o " + Sh(ours) + " -d " + Sh(out));
+                            }));
+        unOursZip = std::min(unOursZip, Best(1, removeDir, [&] {
+                                 return Ours(g_unzip, "-x -o " + Q(theirs) + " " + Q(out + "/"));
+                             }));
+        if (i == 0)
+            sameZip = Run("diff -r -q -x .complete " + Sh(corpus) + " " + Sh(out));
+        unzipZip = std::min(unzipZip, Best(1, removeDir, [&] {
+                                return Run("unzip -q -o " + Sh(theirs) + " -d " + Sh(out));
+                            }));
+    }
     removeDir();
 
     std::printf("\n%-44s %10s %10s %8s\n", "", "ours", "zip/unzip", "ratio");

@@ -362,6 +362,21 @@ TEST(Commands, FailuresGiveTheirCodesAndChangeNothing) {
     EXPECT_EQ(UnZip(Extract(t / "b.zip", t / "out", {"gone.txt"})), ARC_ERROR_NOT_EXIST);
 }
 
+TEST(Commands, AnArchiveBehindASymbolicLinkIsUpdatedWhereItIs) {
+    TempDir t;
+    WriteFile(t / "src/a.txt", "a");
+    WriteFile(t / "src/b.txt", "b");
+    Shell("mkdir " + Sh(t / "real"));
+    ASSERT_EQ(Zip(PackCommand(t / "real/a.zip", t / "src", {"a.txt"})), 0);
+    ASSERT_EQ(symlink((t / "real/a.zip").c_str(), (t / "link.zip").c_str()), 0);
+    ASSERT_EQ(Zip(PackCommand(t / "link.zip", t / "src", {"b.txt"})), 0);
+    struct stat st {};
+    ASSERT_EQ(lstat((t / "link.zip").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(Sorted(ListNames(t / "real/a.zip")), Sorted({"a.txt", "b.txt"}));
+    EXPECT_EQ(DirEntries(t / "real"), std::vector<std::string>{"a.zip"});
+}
+
 TEST(Commands, ExtractOverwritesOnlyWithO) {
     TempDir t;
     WriteFile(t / "src/a.txt", "archived");
