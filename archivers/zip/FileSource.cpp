@@ -223,6 +223,9 @@ private:
             return Read(data, len);
         case ZIP_SOURCE_CLOSE:
             CloseFile();
+            // The buffers go now: a command may hold thousands of sources until it ends.
+            std::vector<char>().swap(pending_);
+            std::vector<char>().swap(in_);
             state_.progress.Advance(done_, true);
             return 0;
         case ZIP_SOURCE_ERROR:

@@ -419,6 +419,18 @@ TEST(Commands, ExtractionStaysInsideTheDestination) {
     EXPECT_TRUE(Exists(t / "dest/dir"));
 }
 
+TEST(Commands, ADirectoryThatCannotBeMadeIsAWriteFailure) {
+    // The program takes 0x8012 ("directory not made") for success, so it must never come back.
+    TempDir t;
+    WriteFile(t / "src/sub/a.txt", "a");
+    ASSERT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"sub/a.txt"})), 0);
+    WriteFile(t / "out/sub", "a regular file where the directory goes");
+    EXPECT_EQ(UnZip(Extract(t / "a.zip", t / "out")), ARC_ERROR_CANNOT_WRITE);
+    EXPECT_EQ(ReadFile(t / "out/sub"), "a regular file where the directory goes");
+    // A destination below a regular file cannot be made either.
+    EXPECT_EQ(UnZip(Extract(t / "a.zip", t / "out/sub/deeper")), ARC_ERROR_CANNOT_WRITE);
+}
+
 TEST(Commands, DamagedDataIsNotLeftBehind) {
     TempDir t;
     const std::string data = TextBytes(100000);
