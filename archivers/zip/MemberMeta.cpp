@@ -115,15 +115,17 @@ uint16_t DosAttributes(mode_t mode, std::string_view memberName) {
 }
 
 std::string AttributeLetters(uint16_t attributes) {
-    std::string s = "----";
+    std::string s = "------";
     if (attributes & ARC_ATTR_DIRECTORY)
         s[0] = 'd';
-    if (attributes & ARC_ATTR_HIDDEN)
-        s[1] = 'h';
-    if (attributes & ARC_ATTR_READONLY)
-        s[2] = 'o';
     if (attributes & ARC_ATTR_ARCHIVE)
-        s[3] = 'a';
+        s[1] = 'a';
+    if (attributes & ARC_ATTR_SYSTEM)
+        s[2] = 's';
+    if (attributes & ARC_ATTR_READONLY)
+        s[3] = 'o';
+    if (attributes & ARC_ATTR_HIDDEN)
+        s[4] = 'h';
     return s;
 }
 

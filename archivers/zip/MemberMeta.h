@@ -45,8 +45,9 @@ mode_t MemberMode(uint8_t opsys, uint32_t external, bool isDir);
 // hidden for names starting with '.', directory, archive for every other member.
 uint16_t DosAttributes(mode_t mode, std::string_view memberName);
 
-// Attribute letters "dhoa" by position ('-' where a bit is off): d directory, h hidden,
-// o read-only, a archive. The program looks for the letters a, s, h and o.
+// Six attribute letters by position, '-' where a bit is off, as the LZH library writes them:
+// 'd' directory, 'a' archive, 's' system, 'o' read-only, 'h' hidden, one reserved '-'
+// (a hidden file: "-a--h-"). The program looks for the letters a, s, h and o.
 std::string AttributeLetters(uint16_t attributes);
 
 // Short method name for the member record ("stored", "deflate", ...).

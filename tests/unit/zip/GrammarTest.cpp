@@ -147,7 +147,7 @@ TEST(Grammar, DosStampsAreLocalTwoSecondStepsClamped) {
     EXPECT_EQ(FromDosStamp(s), t - 1);
     EXPECT_EQ(ToDosStamp(0).date, (0 << 9) | (1 << 5) | 1); // before 1980: 1980-01-01
     EXPECT_EQ(ToDosStamp(static_cast<time_t>(4400000000LL)).date >> 9, 127);
-    EXPECT_EQ(AttributeLetters(ARC_ATTR_DIRECTORY | ARC_ATTR_HIDDEN), "dh--");
+    EXPECT_EQ(AttributeLetters(ARC_ATTR_DIRECTORY | ARC_ATTR_HIDDEN), "d---h-");
     EXPECT_EQ(DosAttributes(0100444, "dir/.cfg"),
               ARC_ATTR_ARCHIVE | ARC_ATTR_HIDDEN | ARC_ATTR_READONLY);
 }

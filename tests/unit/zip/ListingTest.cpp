@@ -91,16 +91,16 @@ TEST(Listing, RecordsCarrySizesTimesAttributesAndMethod) {
     EXPECT_EQ(r->rec.dosTime, LocalDosTime(when));
     EXPECT_EQ(r->rec.osType, 3u);
     EXPECT_STREQ(r->rec.method, "deflate");
-    EXPECT_STREQ(r->rec.attribute, "---a");
+    EXPECT_STREQ(r->rec.attribute, "-a----");
     EXPECT_EQ(r->writeTime, (static_cast<ArcFileTime>(when) + 11644473600ULL) * 10000000ULL);
     EXPECT_EQ(r->size64, text.size());
 
     ASSERT_NE(Find(records, "readonly.txt"), nullptr);
-    EXPECT_STREQ(Find(records, "readonly.txt")->rec.attribute, "--oa");
+    EXPECT_STREQ(Find(records, "readonly.txt")->rec.attribute, "-a-o--");
     ASSERT_NE(Find(records, ".hidden"), nullptr);
-    EXPECT_STREQ(Find(records, ".hidden")->rec.attribute, "-h-a");
+    EXPECT_STREQ(Find(records, ".hidden")->rec.attribute, "-a--h-");
     ASSERT_NE(Find(records, "sub/"), nullptr);
-    EXPECT_STREQ(Find(records, "sub/")->rec.attribute, "d---");
+    EXPECT_STREQ(Find(records, "sub/")->rec.attribute, "d-----");
     EXPECT_NE(Find(records, "sub/inner.txt"), nullptr);
 
     // A wildcard selects; one that matches nothing ends at once.
