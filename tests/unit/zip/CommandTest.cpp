@@ -95,7 +95,7 @@ void HostileArchive(const std::string& path,
 
 } // namespace
 
-TEST(Commands, PackCarriesEscapedAndOddNamesExactly) {
+TEST(ZipCommands, PackCarriesEscapedAndOddNamesExactly) {
     TempDir t;
     const std::vector<std::string> names = {
         "-x.txt", "a[1].txt", "[b].txt", "with blank.txt", "a*b.txt", "q?.txt", "back\\slash.txt"};
@@ -112,7 +112,7 @@ TEST(Commands, PackCarriesEscapedAndOddNamesExactly) {
     EXPECT_EQ(ReadFile(t / "out/a[1].txt"), "data of a[1].txt");
 }
 
-TEST(Commands, PackReplacesAMemberWhateverTheTimesAndUpdateOnlyByNewer) {
+TEST(ZipCommands, PackReplacesAMemberWhateverTheTimesAndUpdateOnlyByNewer) {
     TempDir t;
     WriteFile(t / "src/a.txt", "first");
     SetMtime(t / "src/a.txt", 1700000000);
@@ -141,7 +141,7 @@ TEST(Commands, PackReplacesAMemberWhateverTheTimesAndUpdateOnlyByNewer) {
     EXPECT_EQ(ReadFile(t / "out3/a.txt"), "newest");
 }
 
-TEST(Commands, StoreWithZeroAndDeflateOtherwise) {
+TEST(ZipCommands, StoreWithZeroAndDeflateOtherwise) {
     TempDir t;
     WriteFile(t / "src/text.txt", TextBytes(200000));
     WriteFile(t / "src/big.txt", TextBytes(3 << 20));
@@ -163,7 +163,7 @@ TEST(Commands, StoreWithZeroAndDeflateOtherwise) {
     EXPECT_EQ(MethodOf(t / "a.zip", "random.bin"), "stored");
 }
 
-TEST(Commands, DeleteByNameEscapeAndWildcard) {
+TEST(ZipCommands, DeleteByNameEscapeAndWildcard) {
     TempDir t;
     const std::vector<std::string> names = {"-x.txt", "a[1].txt", "keep.txt", "log1.tmp",
                                             "log2.tmp"};
@@ -183,7 +183,7 @@ TEST(Commands, DeleteByNameEscapeAndWildcard) {
     EXPECT_FALSE(Exists(t / "a.zip"));
 }
 
-TEST(Commands, FreshenReplacesNewerMembersAndAddsNothing) {
+TEST(ZipCommands, FreshenReplacesNewerMembersAndAddsNothing) {
     TempDir t;
     WriteFile(t / "src/a.txt", "a1");
     WriteFile(t / "src/b.txt", "b1");
@@ -208,7 +208,7 @@ TEST(Commands, FreshenReplacesNewerMembersAndAddsNothing) {
     EXPECT_FALSE(Exists(t / "none.zip"));
 }
 
-TEST(Commands, BatchesOf500NamesAndResponseFiles) {
+TEST(ZipCommands, BatchesOf500NamesAndResponseFiles) {
     TempDir t;
     std::vector<std::string> names;
     for (int i = 0; i < 1200; ++i) {
@@ -247,7 +247,7 @@ TEST(Commands, BatchesOf500NamesAndResponseFiles) {
               ARC_ERROR_NOT_EXIST);
 }
 
-TEST(Commands, ProgressReachesTheWindowAttachedToTheReadingLibrary) {
+TEST(ZipCommands, ProgressReachesTheWindowAttachedToTheReadingLibrary) {
     TempDir t;
     WriteFile(t / "src/a.txt", TextBytes(3 << 20));
     WriteFile(t / "src/b.txt", "b");
@@ -286,7 +286,7 @@ TEST(Commands, ProgressReachesTheWindowAttachedToTheReadingLibrary) {
     EXPECT_EQ(wnd.messages.size(), before);
 }
 
-TEST(Commands, CancelThroughTheProgressReplyLeavesTheOldArchive) {
+TEST(ZipCommands, CancelThroughTheProgressReplyLeavesTheOldArchive) {
     TempDir t;
     WriteFile(t / "src/old.txt", "old");
     ASSERT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"old.txt"})), 0);
@@ -313,7 +313,7 @@ TEST(Commands, CancelThroughTheProgressReplyLeavesTheOldArchive) {
     lib.KillOwnerWindowEx(&wnd);
 }
 
-TEST(Commands, FullDiskLeavesTheOldArchive) {
+TEST(ZipCommands, FullDiskLeavesTheOldArchive) {
     TempDir t;
     WriteFile(t / "src/old.txt", "old");
     ASSERT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"old.txt"})), 0);
@@ -338,7 +338,7 @@ TEST(Commands, FullDiskLeavesTheOldArchive) {
     EXPECT_EQ(extracted, ARC_OK); // the old archive's small member still fits
 }
 
-TEST(Commands, FailuresGiveTheirCodesAndChangeNothing) {
+TEST(ZipCommands, FailuresGiveTheirCodesAndChangeNothing) {
     TempDir t;
     WriteFile(t / "src/a.txt", "a");
     WriteFile(t / "notzip.zip", "this is not an archive at all, just text");
@@ -362,7 +362,7 @@ TEST(Commands, FailuresGiveTheirCodesAndChangeNothing) {
     EXPECT_EQ(UnZip(Extract(t / "b.zip", t / "out", {"gone.txt"})), ARC_ERROR_NOT_EXIST);
 }
 
-TEST(Commands, AnArchiveBehindASymbolicLinkIsUpdatedWhereItIs) {
+TEST(ZipCommands, AnArchiveBehindASymbolicLinkIsUpdatedWhereItIs) {
     TempDir t;
     WriteFile(t / "src/a.txt", "a");
     WriteFile(t / "src/b.txt", "b");
@@ -377,7 +377,7 @@ TEST(Commands, AnArchiveBehindASymbolicLinkIsUpdatedWhereItIs) {
     EXPECT_EQ(DirEntries(t / "real"), std::vector<std::string>{"a.zip"});
 }
 
-TEST(Commands, ExtractOverwritesOnlyWithO) {
+TEST(ZipCommands, ExtractOverwritesOnlyWithO) {
     TempDir t;
     WriteFile(t / "src/a.txt", "archived");
     SetMtime(t / "src/a.txt", 1500000000);
@@ -390,7 +390,7 @@ TEST(Commands, ExtractOverwritesOnlyWithO) {
     EXPECT_EQ(ReadFile(t / "out/a.txt"), "archived");
 }
 
-TEST(Commands, ExtractionStaysInsideTheDestination) {
+TEST(ZipCommands, ExtractionStaysInsideTheDestination) {
     TempDir t;
     HostileArchive(t / "evil.zip", {{"../escape.txt", "x"},
                                     {"/abs.txt", "abs"},
@@ -419,7 +419,7 @@ TEST(Commands, ExtractionStaysInsideTheDestination) {
     EXPECT_TRUE(Exists(t / "dest/dir"));
 }
 
-TEST(Commands, ADirectoryThatCannotBeMadeIsAWriteFailure) {
+TEST(ZipCommands, ADirectoryThatCannotBeMadeIsAWriteFailure) {
     // The program takes 0x8012 ("directory not made") for success, so it must never come back.
     TempDir t;
     WriteFile(t / "src/sub/a.txt", "a");
@@ -431,7 +431,7 @@ TEST(Commands, ADirectoryThatCannotBeMadeIsAWriteFailure) {
     EXPECT_EQ(UnZip(Extract(t / "a.zip", t / "out/sub/deeper")), ARC_ERROR_CANNOT_WRITE);
 }
 
-TEST(Commands, DamagedDataIsNotLeftBehind) {
+TEST(ZipCommands, DamagedDataIsNotLeftBehind) {
     TempDir t;
     const std::string data = TextBytes(100000);
     WriteFile(t / "src/a.txt", data);

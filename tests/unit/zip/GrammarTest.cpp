@@ -32,7 +32,7 @@ int32_t CodeOf(void (*f)()) {
 
 } // namespace
 
-TEST(Grammar, TokensKeepBlanksAndInnerQuotes) {
+TEST(ZipGrammar, TokensKeepBlanksAndInnerQuotes) {
     EXPECT_EQ(Texts(Tokenize("  -x\t-o  \"a b.zip\" \"dir/\" \"q\"d.txt\" \"\"")),
               (std::vector<std::string>{"-x", "-o", "a b.zip", "dir/", "q\"d.txt", ""}));
     EXPECT_EQ(Texts(Tokenize("-w\"c:/my dir/\" plain")),
@@ -42,7 +42,7 @@ TEST(Grammar, TokensKeepBlanksAndInnerQuotes) {
     EXPECT_TRUE(Tokenize("   ").empty());
 }
 
-TEST(Grammar, WritingCommandsAsTheProgramSendsThem) {
+TEST(ZipGrammar, WritingCommandsAsTheProgramSendsThem) {
     const WriteCommand pack =
         ParseWriteCommand(" -S -D -q -o -0  \"/bk/vm.zip\" \"/src/\" \"[-]x.txt\" \"b c\"");
     EXPECT_EQ(pack.action, WriteAction::Add);
@@ -70,7 +70,7 @@ TEST(Grammar, WritingCommandsAsTheProgramSendsThem) {
     EXPECT_EQ(CodeOf([] { ParseWriteCommand("-S -D"); }), ARC_ERROR_NOT_FILENAME);
 }
 
-TEST(Grammar, ReadingCommandsAsTheProgramSendsThem) {
+TEST(ZipGrammar, ReadingCommandsAsTheProgramSendsThem) {
     const ReadCommand x =
         ParseReadCommand("-x -o --i  \"/bk/vm.zip\" \"/tmp/w/\" \"a.txt\"", false);
     EXPECT_EQ(x.action, ReadAction::Extract);
@@ -95,7 +95,7 @@ TEST(Grammar, ReadingCommandsAsTheProgramSendsThem) {
     EXPECT_EQ(CodeOf([] { ParseReadCommand("-x -z \"a.zip\"", false); }), ARC_ERROR_COMMAND_NAME);
 }
 
-TEST(Grammar, EscapesAreUndoneByWholeCharacters) {
+TEST(ZipGrammar, EscapesAreUndoneByWholeCharacters) {
     const auto sb = TextEncoding::SingleByte;
     const auto sjis = TextEncoding::ShiftJis;
     EXPECT_EQ(UnescapeName("[-]x.txt", sb), "-x.txt");
@@ -108,7 +108,7 @@ TEST(Grammar, EscapesAreUndoneByWholeCharacters) {
     EXPECT_FALSE(HasWildcard("plain name.txt", sb));
 }
 
-TEST(Grammar, WildcardsMatchWholeCharacters) {
+TEST(ZipGrammar, WildcardsMatchWholeCharacters) {
     const auto sb = TextEncoding::SingleByte;
     const auto u8 = TextEncoding::Utf8;
     EXPECT_TRUE(WildcardMatch("*", "dir/file.txt", sb));
@@ -126,7 +126,7 @@ TEST(Grammar, WildcardsMatchWholeCharacters) {
     EXPECT_FALSE(WildcardMatch("a?c", "ac", sb));
 }
 
-TEST(Grammar, ResponseFilesAndSafeParts) {
+TEST(ZipGrammar, ResponseFilesAndSafeParts) {
     ziptest::TempDir t;
     ziptest::WriteFile(t / "r.rsp", "\"a b.txt\"\r\n\r\n\"q\"d.txt\"\nplain.txt\r\n\"[-]x.txt\"");
     EXPECT_EQ(ReadResponseFile(t / "r.rsp"),
@@ -141,7 +141,7 @@ TEST(Grammar, ResponseFilesAndSafeParts) {
     EXPECT_EQ(SafeParts("a/b/c.txt", true), std::vector<std::string>{"c.txt"});
 }
 
-TEST(Grammar, DosStampsAreLocalTwoSecondStepsClamped) {
+TEST(ZipGrammar, DosStampsAreLocalTwoSecondStepsClamped) {
     const time_t t = 1700000123; // an odd second
     const DosStamp s = ToDosStamp(t);
     EXPECT_EQ(FromDosStamp(s), t - 1);

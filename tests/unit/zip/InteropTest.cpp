@@ -87,7 +87,7 @@ int32_t Pack(const std::string& archive, const std::string& base,
 
 } // namespace
 
-TEST(Interop, OurArchivesListAndExtractExactlyInPeers) {
+TEST(ZipInterop, OurArchivesListAndExtractExactlyInPeers) {
     TempDir t;
     const std::vector<Item> items = Items();
     MakeTree(t / "src", items);
@@ -119,7 +119,7 @@ TEST(Interop, OurArchivesListAndExtractExactlyInPeers) {
     ExpectTree(t / "7zz", items, "7zz");
 }
 
-TEST(Interop, NamesThatAreNotUtf8KeepTheirBytes) {
+TEST(ZipInterop, NamesThatAreNotUtf8KeepTheirBytes) {
     TempDir t;
     const std::vector<Item> items = RawItems();
     std::vector<Item> all = items;
@@ -152,7 +152,7 @@ TEST(Interop, NamesThatAreNotUtf8KeepTheirBytes) {
     ExpectTree(t / "ours", all, "ours");
 }
 
-TEST(Interop, TimesAndPermissionsSurvivePeersAndOurs) {
+TEST(ZipInterop, TimesAndPermissionsSurvivePeersAndOurs) {
     TempDir t;
     WriteFile(t / "src/script.sh", "#!/bin/sh\n");
     WriteFile(t / "src/private.txt", "secret");
@@ -184,7 +184,7 @@ TEST(Interop, TimesAndPermissionsSurvivePeersAndOurs) {
     }
 }
 
-TEST(Interop, ArchivesOfZipAnd7zzExtractWithOurs) {
+TEST(ZipInterop, ArchivesOfZipAnd7zzExtractWithOurs) {
     TempDir t;
     const std::vector<Item> items = Items();
     MakeTree(t / "src", items);

@@ -63,7 +63,7 @@ int32_t Pack(const std::string& cmd) {
 
 } // namespace
 
-TEST(Listing, RecordsCarrySizesTimesAttributesAndMethod) {
+TEST(ZipListing, RecordsCarrySizesTimesAttributesAndMethod) {
     TempDir t;
     const std::string text = TextBytes(50000);
     WriteFile(t / "src/text.txt", text);
@@ -108,7 +108,7 @@ TEST(Listing, RecordsCarrySizesTimesAttributesAndMethod) {
     EXPECT_TRUE(Records(t / "a.zip", "*.none").empty());
 }
 
-TEST(Listing, LongNamesAreCutInsideTheRecord) {
+TEST(ZipListing, LongNamesAreCutInsideTheRecord) {
     TempDir t;
     std::string rel;
     for (int i = 0; i < 13; ++i)
@@ -123,7 +123,7 @@ TEST(Listing, LongNamesAreCutInsideTheRecord) {
     EXPECT_EQ(records[0].rec.originalSize, 4u);
 }
 
-TEST(Listing, BadHandlesAndArchivesAreRefused) {
+TEST(ZipListing, BadHandlesAndArchivesAreRefused) {
     TempDir t;
     const Libraries& lib = Libraries::Get();
     WriteFile(t / "text.zip", "plain text, no archive");
@@ -143,7 +143,7 @@ TEST(Listing, BadHandlesAndArchivesAreRefused) {
     EXPECT_EQ(lib.GetWriteTimeEx(&dummy, &ft), 0);
 }
 
-TEST(Listing, ExtractMemFillsTheBufferAndReportsTooSmallOnes) {
+TEST(ZipListing, ExtractMemFillsTheBufferAndReportsTooSmallOnes) {
     TempDir t;
     WriteFile(t / "src/a[1].txt", "hello memory");
     SetMtime(t / "src/a[1].txt", 1650000000);
