@@ -1,0 +1,84 @@
+// The compiled-pattern side of the regular expression component: assigning RegExp selects the
+// automaton of that pattern from a cache of 30 entries, compiling it when it is not there.
+// Entry 0 is the empty pattern and is never evicted; a new pattern is inserted as entry 1 and
+// the entry at the back is evicted when the cache is full; a hit does not move an entry.
+#pragma once
+
+#include "select/regexp/CharCodes.h"
+#include "select/regexp/TREPreProcessor.h"
+#include "select/regexp/TRE_DFA.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace regexp {
+
+class TRegularExpression {
+public:
+    static constexpr int kCacheCapacity = 30;
+
+    TRegularExpression();
+    virtual ~TRegularExpression();
+    TRegularExpression(const TRegularExpression&) = delete;
+    TRegularExpression& operator=(const TRegularExpression&) = delete;
+    // A moved-from component may only be destroyed or assigned to.
+    TRegularExpression(TRegularExpression&&) = default;
+    TRegularExpression& operator=(TRegularExpression&&) = default;
+
+    // The pattern as last assigned; empty after a failed assignment.
+    const std::string& RegExp() const {
+        return regExpIsCached_ ? cache_[current_].pattern : regExp_;
+    }
+    // Selects or compiles the automaton of pattern. On ERegExpParser (or any other failure) the
+    // component holds the empty pattern, RegExp is empty, the failed pattern is not cached, and
+    // the exception travels on.
+    virtual void SetRegExp(std::string_view pattern);
+
+    virtual CharCode LineHeadCode() const { return kLineHeadCode; }
+    virtual CharCode LineTailCode() const { return kLineTailCode; }
+
+    // The cache, for inspection: entry count, the pattern of an entry, the current entry.
+    int CacheCount() const { return static_cast<int>(cache_.size()); }
+    const std::string& CachedPattern(int index) const { return cache_[index].pattern; }
+    int CurrentIndex() const { return current_; }
+
+protected:
+    // Builds the automaton of pattern into the current cache entry: parse, NFA, DFA.
+    virtual void Compile(const std::string& pattern);
+
+    const TRE_DFA& CurrentDFA() const { return *cache_[current_].dfa; }
+    TREPreProcessor& PreProcessor() { return preprocessor_; }
+    const TREPreProcessor& PreProcessor() const { return preprocessor_; }
+
+private:
+    // The length of a pattern and its first and last eight bytes: equal fingerprints of
+    // patterns up to 16 bytes long mean equal patterns, and unequal ones unequal patterns.
+    struct Fingerprint {
+        std::size_t size = 0;
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        explicit Fingerprint(std::string_view s);
+        bool operator==(const Fingerprint&) const = default;
+    };
+
+    struct Entry {
+        std::string pattern; // after preprocessing
+        Fingerprint fingerprint;
+        std::unique_ptr<TRE_DFA> dfa;
+    };
+
+    int Find(std::string_view key, const Fingerprint& fingerprint) const;
+
+    std::vector<Entry> cache_;
+    int current_ = 0;
+    // Without preprocessing the assigned pattern is the current entry's pattern, which RegExp
+    // then returns instead of a copy of it.
+    bool regExpIsCached_ = true;
+    std::string regExp_;
+    TREPreProcessor preprocessor_;
+};
+
+} // namespace regexp
