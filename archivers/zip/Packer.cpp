@@ -323,6 +323,9 @@ int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText&
             DeleteMembers(archive, cmd, progress, missing, out);
         else
             PackCandidates(archive, cmd, state, candidates, out);
+        // A cancel answered to an earlier message (opening, deleting) drops every change.
+        if (progress.Cancelled())
+            Fail(ARC_ERROR_USER_CANCEL, "cancelled; the archive is unchanged");
         zip_register_cancel_callback_with_state(archive.get(), CancelCallback, nullptr, &progress);
         archive.Commit(progress.Cancelled(), ARC_ERROR_NOT_EXIST, state.failure);
     }

@@ -76,6 +76,17 @@ std::vector<std::string> Sorted(std::vector<std::string> v) {
     return v;
 }
 
+// Attaches a window to the reading library (as the program does) for one scope.
+struct AttachedWindow {
+    explicit AttachedWindow(RecordingWindow& w) : wnd(w) {
+        EXPECT_NE(Libraries::Get().SetOwnerWindowEx(&wnd, nullptr), 0);
+    }
+    ~AttachedWindow() { EXPECT_NE(Libraries::Get().KillOwnerWindowEx(&wnd), 0); }
+    AttachedWindow(const AttachedWindow&) = delete;
+    AttachedWindow& operator=(const AttachedWindow&) = delete;
+    RecordingWindow& wnd;
+};
+
 // A hostile archive written directly with libzip: any names, any modes.
 void HostileArchive(const std::string& path,
                     const std::vector<std::pair<std::string, std::string>>& members,
@@ -253,10 +264,12 @@ TEST(ZipCommands, ProgressReachesTheWindowAttachedToTheReadingLibrary) {
     WriteFile(t / "src/b.txt", "b");
     const Libraries& lib = Libraries::Get();
     RecordingWindow wnd;
-    ASSERT_NE(lib.SetOwnerWindowEx(&wnd, nullptr), 0);
-    ASSERT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"a.txt", "b.txt"})), 0);
-    ASSERT_EQ(UnZip(Extract(t / "a.zip", t / "out")), 0);
-    EXPECT_NE(lib.KillOwnerWindowEx(&wnd), 0);
+    {
+        const AttachedWindow attached(wnd);
+        ASSERT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"a.txt", "b.txt"})), 0);
+        ASSERT_EQ(UnZip(Extract(t / "a.zip", t / "out")), 0);
+    }
+    EXPECT_EQ(lib.KillOwnerWindowEx(&wnd), 0); // already detached
 
     auto count = [&](uint32_t state, const std::string& name) {
         return std::count_if(wnd.messages.begin(), wnd.messages.end(), [&](const Message& m) {
@@ -294,14 +307,19 @@ TEST(ZipCommands, CancelThroughTheProgressReplyLeavesTheOldArchive) {
     WriteFile(t / "src/big1.bin", RandomBytes(3 << 20, 9));
     WriteFile(t / "src/big2.bin", RandomBytes(3 << 20, 10));
 
-    const Libraries& lib = Libraries::Get();
     RecordingWindow wnd;
+    const AttachedWindow attached(wnd);
     wnd.cancelAt = 4; // during the first big file
-    lib.SetOwnerWindowEx(&wnd, nullptr);
     EXPECT_EQ(Zip(PackCommand(t / "a.zip", t / "src", {"big1.bin", "big2.bin"})),
               ARC_ERROR_USER_CANCEL);
     EXPECT_EQ(ReadFile(t / "a.zip"), before);
     EXPECT_EQ(DirEntries(t.path()), Sorted({"a.zip", "src"})); // no work file left
+
+    // A cancel while deleting keeps every member.
+    wnd.messages.clear();
+    wnd.cancelAt = 2; // the message for the first member deleted
+    EXPECT_EQ(Zip("-d " + Quoted(t / "a.zip") + " \"old.txt\""), ARC_ERROR_USER_CANCEL);
+    EXPECT_EQ(ReadFile(t / "a.zip"), before);
 
     // A cancel while extracting leaves no partial file.
     wnd.cancelAt = 0;
@@ -310,7 +328,6 @@ TEST(ZipCommands, CancelThroughTheProgressReplyLeavesTheOldArchive) {
     wnd.cancelAt = 3;
     EXPECT_EQ(UnZip(Extract(t / "a.zip", t / "out", {"big1.bin"})), ARC_ERROR_USER_CANCEL);
     EXPECT_TRUE(DirEntries(t / "out").empty());
-    lib.KillOwnerWindowEx(&wnd);
 }
 
 TEST(ZipCommands, FullDiskLeavesTheOldArchive) {
