@@ -245,6 +245,8 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
                 ZipFailure(za, "cannot replace " + c.member);
             }
         } else {
+            // libzip sets the UTF-8 flag for a name that is valid UTF-8 beyond ASCII and keeps
+            // any other name as its bytes.
             const zip_int64_t added = zip_file_add(za, c.member.c_str(), src, ZIP_FL_ENC_GUESS);
             if (added < 0) {
                 zip_source_free(src);

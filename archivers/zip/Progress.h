@@ -22,7 +22,6 @@ public:
     void Open(std::string_view archive);
 
     bool Cancelled() const { return cancelled_; }
-    bool Attached() const { return window_ != nullptr; }
 
 private:
     void Send(uint32_t state);

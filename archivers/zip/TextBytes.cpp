@@ -59,25 +59,4 @@ std::size_t CharLength(std::string_view s, std::size_t i, TextEncoding enc) {
     return 1;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t n = Utf8Length(s, i);
-        if (n == 1)
-            return false;
-        // Reject overlong three- and four-byte forms, surrogates and code points past U+10FFFF.
-        const auto c1 = static_cast<unsigned char>(s[i + 1]);
-        if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 >= 0xA0) || (c == 0xF0 && c1 < 0x90) ||
-            (c == 0xF4 && c1 >= 0x90))
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 } // namespace vmzip

@@ -16,7 +16,4 @@ TextEncoding LocaleEncoding();
 // sequence counts as one byte.
 std::size_t CharLength(std::string_view s, std::size_t i, TextEncoding enc);
 
-// True when s is valid UTF-8 (used to decide the ZIP UTF-8 flag).
-bool IsValidUtf8(std::string_view s);
-
 } // namespace vmzip
