@@ -33,6 +33,14 @@ public:
     // Pads the last byte with zero bits and hands everything to the sink.
     void Finish();
 
+    // Forgets everything not handed to the sink yet and starts counting from zero.
+    void Reset() {
+        pos_ = 0;
+        drained_ = 0;
+        acc_ = 0;
+        count_ = 0;
+    }
+
     // Bytes produced so far, those still buffered included (the bits of a partial byte not).
     uint64_t BytesWritten() const { return drained_ + pos_ + count_ / 8; }
 

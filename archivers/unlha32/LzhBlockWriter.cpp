@@ -153,6 +153,10 @@ void LzhBlockWriter::Flush() {
             out_.Put(j - 1, p & ((1u << (j - 1)) - 1));
     }
 
+    Clear();
+}
+
+void LzhBlockWriter::Clear() {
     count_ = 0;
     std::memset(charFreq_, 0, sizeof charFreq_);
     std::memset(posFreq_, 0, sizeof posFreq_);

@@ -31,6 +31,8 @@ public:
 
     // Writes the collected codes as one block and starts a new one.
     void Flush();
+    // Drops the collected codes.
+    void Clear();
 
 private:
     void WritePtLengths(const uint8_t* lengths, int n, int countBits, int special);

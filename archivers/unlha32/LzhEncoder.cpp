@@ -80,6 +80,25 @@ void LzhEncoder::Finish() {
     bits_.Finish();
 }
 
+void LzhEncoder::Reset() {
+    // Positions jump past the dictionary, so every old table entry is too far back to match.
+    const uint64_t next = uint64_t{base_} + end_ + dictSize_ + 1;
+    if (next >= kRebaseAt) {
+        std::fill(head_.begin(), head_.end(), 0);
+        std::fill(prev_.begin(), prev_.end(), 0);
+        base_ = kFirstPosition;
+    } else {
+        base_ = static_cast<uint32_t>(next);
+    }
+    strStart_ = end_ = 0;
+    matchLength_ = kMinMatch - 1;
+    matchStart_ = 0;
+    matchAvailable_ = false;
+    inputInBlocks_ = inputInBlock_ = 0;
+    block_.Clear();
+    bits_.Reset();
+}
+
 void LzhEncoder::FlushBlock() {
     block_.Flush();
     inputInBlocks_ += inputInBlock_;

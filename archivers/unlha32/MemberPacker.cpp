@@ -61,7 +61,11 @@ bool MemberPacker::Compress(int fd, uint64_t size, uint64_t& read, uint16_t& crc
     read = 0;
     crc = 0;
     const uint64_t start = writer_.Position();
-    LzhEncoder encoder(MethodFromName(method_), writer_, tuning_);
+    if (encoder_)
+        encoder_->Reset();
+    else
+        encoder_ = std::make_unique<LzhEncoder>(MethodFromName(method_), writer_, tuning_);
+    LzhEncoder& encoder = *encoder_;
     uint64_t reported = 0;
     while (read < size) {
         std::size_t n;

@@ -3,7 +3,9 @@
 // and the CRC.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "archivers/unlha32/ArchiveWriter.h"
 #include "archivers/unlha32/FileSelection.h"
@@ -36,6 +38,7 @@ private:
     EncoderTuning tuning_;
     std::string path_; // the file being packed, for messages
     std::vector<uint8_t> buffer_;
+    std::unique_ptr<LzhEncoder> encoder_; // made on first use, then reset for each file
 };
 
 } // namespace unlha

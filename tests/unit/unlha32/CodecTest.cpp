@@ -182,3 +182,23 @@ TEST(LzhCodec, BrokenDataRaiseAnErrorInsteadOfRunningOn) {
     // Nothing at all.
     EXPECT_EQ(codeOf(std::string(), 10), ARC_ERROR_HUFFMAN_CODE);
 }
+
+TEST(LzhCodec, AResetEncoderWritesWhatAFreshOneWrites) {
+    const std::string first = MixedData(300000, 5);
+    const std::string second = first.substr(1000, 120000) + TextData(50000, 6);
+    StringSink sink;
+    LzhEncoder encoder(Method::Lh7, sink);
+    encoder.Write(reinterpret_cast<const uint8_t*>(first.data()), first.size() / 2);
+    encoder.Reset(); // as after a file given up half-way
+    sink.data.clear();
+    encoder.Write(reinterpret_cast<const uint8_t*>(first.data()), first.size());
+    encoder.Finish();
+    EXPECT_EQ(sink.data, Encode(Method::Lh7, first));
+    sink.data.clear();
+    encoder.Reset();
+    encoder.Write(reinterpret_cast<const uint8_t*>(second.data()), second.size());
+    encoder.Finish();
+    // Nothing of the first input is referred to.
+    EXPECT_EQ(sink.data, Encode(Method::Lh7, second));
+    EXPECT_EQ(Decode(Method::Lh7, sink.data, second.size()), second);
+}
