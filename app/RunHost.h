@@ -3,6 +3,7 @@
 // the user only through this interface. Texts are in the active code page.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -66,6 +67,7 @@ public:
     virtual void AddStampedLine(const std::string& text) = 0;
     virtual void AddLine(const std::string& text) = 0;
     virtual void ShowDebugScreen() = 0;
+    virtual void ClearDebugScreen() = 0;
 
     // Status-bar panel 0 or 1.
     virtual void SetStatusText(int panel, const std::string& text) = 0;
@@ -80,6 +82,13 @@ public:
     // Selected row, -1 when none.
     virtual int SelectedRow() const = 0;
     virtual void SelectRow(int row) = 0;
+
+    // A run is busy (progress shown in the status bar) or idle again.
+    virtual void SetBusy(bool busy) = 0;
+
+    // The restore options dialog and the delete-history dialog; false when cancelled.
+    virtual bool AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) = 0;
+    virtual bool AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& deleteBefore) = 0;
 
     // File dialogs; nullopt when cancelled.
     virtual std::optional<std::string> AskOpenFileName() = 0;

@@ -13,6 +13,8 @@ class TRunLog {
 public:
     // Appends "[" + now + "] " + text (now without its time part at exactly midnight).
     void AddLogLine(const std::string& text);
+    // Appends a line as it is, without the stamp.
+    void AddRawLine(const std::string& text) { lines_.push_back(text); }
     void Clear() { lines_.clear(); }
     const std::vector<std::string>& Lines() const { return lines_; }
 

@@ -166,6 +166,13 @@ TDateTime TimeOf(TDateTime dt) {
     return EncodeTime(p.hour, p.minute, p.second, p.msec);
 }
 
+std::uint64_t TickCount() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
+           static_cast<std::uint64_t>(ts.tv_nsec / 1000000);
+}
+
 TDateTime Now() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

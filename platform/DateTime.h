@@ -48,6 +48,9 @@ void DecodeTime(TDateTime dt, int& hour, int& minute, int& second, int& msec);
 TDateTime DateOf(TDateTime dt);
 TDateTime TimeOf(TDateTime dt);
 
+// Milliseconds of a monotonic clock, for measuring intervals.
+std::uint64_t TickCount();
+
 // The current local date and time, to the millisecond.
 TDateTime Now();
 

@@ -233,3 +233,37 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes) {
 }
 
 } // namespace platform
+
+namespace platform {
+
+bool MakePrivateDirectory(const std::string& path) {
+    return ::mkdir(path.c_str(), 0700) == 0;
+}
+
+int RemoveDirError(const std::string& path) {
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool ReadDirectoryNames(const std::string& dir, std::vector<DirName>& names) {
+    names.clear();
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d)
+        return false;
+    const std::string prefix = IncludeTrailingPathDelimiter(dir);
+    while (const dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat st {};
+        const bool isDir = ::lstat((prefix + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        names.push_back({name, isDir});
+    }
+    ::closedir(d);
+    return true;
+}
+
+} // namespace platform

@@ -30,6 +30,8 @@ bool IsSymbolicLink(const std::string& path);
 // Creates a directory and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool DeleteFile(const std::string& path);
+// Creates one directory with mode 0700; false when it exists already or cannot be created.
+bool MakePrivateDirectory(const std::string& path);
 bool RemoveDir(const std::string& path);
 // Removes an empty directory; 0 on success, the system error code otherwise.
 int RemoveDirError(const std::string& path);

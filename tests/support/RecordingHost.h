@@ -33,6 +33,16 @@ public:
     int Beeps = 0;
     bool Closed = false;
     bool DebugScreenShown = false;
+    bool Busy = false;
+    bool RestoreAsked = false;
+    bool DeleteHistoryAsked = false;
+    std::optional<std::pair<bool, bool>> RestoreAnswer;
+    struct DeleteHistoryChoice {
+        std::int32_t Mode;
+        std::int32_t Days;
+        double Before;
+    };
+    std::optional<DeleteHistoryChoice> DeleteHistoryAnswer;
     bool Minimized = false;
     app::TWindowState State = app::TWindowState::Normal;
     app::TBounds Bounds{10, 20, 400, 300};
@@ -51,6 +61,25 @@ public:
     void AddStampedLine(const std::string& text) override { DebugLines.push_back("<>" + text); }
     void AddLine(const std::string& text) override { DebugLines.push_back(text); }
     void ShowDebugScreen() override { DebugScreenShown = true; }
+    void ClearDebugScreen() override { DebugLines.clear(); }
+    void SetBusy(bool busy) override { Busy = busy; }
+    bool AskRestoreOptions(bool& overwrite, bool& deleteNotContained) override {
+        RestoreAsked = true;
+        if (!RestoreAnswer)
+            return false;
+        overwrite = RestoreAnswer->first;
+        deleteNotContained = RestoreAnswer->second;
+        return true;
+    }
+    bool AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& before) override {
+        DeleteHistoryAsked = true;
+        if (!DeleteHistoryAnswer)
+            return false;
+        mode = DeleteHistoryAnswer->Mode;
+        days = DeleteHistoryAnswer->Days;
+        before = DeleteHistoryAnswer->Before;
+        return true;
+    }
     void SetStatusText(int panel, const std::string& text) override { Status[panel] = text; }
     void ProcessEvents() override {}
     void SetTitle(const std::string& title) override { Title = title; }

@@ -1,0 +1,51 @@
+#include "engine/ArchiveNames.h"
+
+#include "platform/FileUtil.h"
+
+namespace engine {
+
+namespace {
+
+std::string LastComponent(const std::string& path) {
+    const std::string s = platform::ExcludeTrailingPathDelimiter(path);
+    const std::size_t slash = s.rfind('/');
+    return slash == std::string::npos ? s : s.substr(slash + 1);
+}
+
+std::string Join(const std::string& dir, const std::string& name) {
+    return platform::IncludeTrailingPathDelimiter(platform::ExcludeTrailingPathDelimiter(dir)) +
+           name;
+}
+
+} // namespace
+
+std::string ArchiveExtension(app::TVMArchiverType type) {
+    return type == app::atZip ? ".zip" : ".lzh";
+}
+
+std::string ArchiveDirFor(const std::string& src, const std::string& dst) {
+    const std::string name = LastComponent(src);
+    // There is no drive part on this platform: the root maps to "nil".
+    return Join(dst, name.empty() ? "nil" : name);
+}
+
+TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiveDir,
+                               platform::TDateTime time, bool dirNameAsLzhName,
+                               app::TVMArchiverType type) {
+    const std::string ext = ArchiveExtension(type);
+    const std::string name = LastComponent(src);
+    std::string base;
+    if (!dirNameAsLzhName)
+        base = "vm";
+    else if (name.empty())
+        base = "root";
+    else
+        base = name.substr(0, name.rfind('.') == std::string::npos ? name.size() : name.rfind('.'));
+    TArchiveNames names;
+    names.Archive = Join(archiveDir, base + ext);
+    names.History =
+        Join(archiveDir, HistoryPrefix + platform::FormatDateTime("yyyymmddhhnnss", time) + ext);
+    return names;
+}
+
+} // namespace engine

@@ -1,0 +1,33 @@
+// Where the archives of a source directory live: its archive directory, the archive and this
+// run's history backup.
+#pragma once
+
+#include "app/RunState.h"
+#include "platform/DateTime.h"
+
+#include <string>
+
+namespace engine {
+
+// The archive directory of a source directory below a destination: destination + "/" + the
+// source's last component ("nil" for the root "/").
+std::string ArchiveDirFor(const std::string& src, const std::string& dst);
+
+struct TArchiveNames {
+    std::string Archive; // the latest versions
+    std::string History; // this run's history backup: "$vm$" + yyyymmddhhnnss
+};
+
+// The archive is named after the source directory without its extension ("root" for "/"), or
+// "vm" when dirNameAsLzhName is off; ".lzh" or ".zip" by the archiver type.
+TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiveDir,
+                               platform::TDateTime time, bool dirNameAsLzhName,
+                               app::TVMArchiverType type);
+
+// The archive extension of a type, ".lzh" or ".zip".
+std::string ArchiveExtension(app::TVMArchiverType type);
+
+// The history prefix of archives and directories.
+inline constexpr const char* HistoryPrefix = "$vm$";
+
+} // namespace engine

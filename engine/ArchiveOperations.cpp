@@ -1,0 +1,155 @@
+#include "engine/TVMEngine.h"
+#include "platform/CodePage.h"
+#include "select/TFileNameCompare.h"
+
+#include <algorithm>
+
+namespace engine {
+
+std::string ArchiveErrorMessage(int code) {
+    const char* text = nullptr;
+    switch (code) {
+    case 0x8005:
+        text = "ディスク容量が不足．";
+        break;
+    case 0x8008:
+    case 0x800C:
+    case 0x800D:
+    case 0x8014:
+    case 0x8016:
+    case 0x8017:
+    case 0x8018:
+    case 0x8019:
+    case 0x801A:
+    case 0x801B:
+        text = "書庫ファイルが異常．";
+        break;
+    case 0x8027:
+        text = "書庫ファイルが書き込み禁止．";
+        break;
+    case 0x801D:
+    case 0x801E:
+        text = "メモリー不足.";
+        break;
+    case 0x8007:
+    case 0x8020:
+        text = "ユーザーによる処理の中断．";
+        break;
+    case 0x8025:
+    case 0x802C:
+        text = "作業ファイルが異常.";
+        break;
+    case 0x8006:
+    case 0x8010:
+    case 0x8013:
+        text = "ファイル書き込み失敗エラー.";
+        break;
+    case 0x8009:
+    case 0x800F:
+    case 0x801F:
+    case 0x8022:
+    case 0x8023:
+    case 0x802B:
+    case 0x802D:
+        text = "内部エラー.";
+        break;
+    case 0x800A:
+    case 0x800B:
+    case 0x800E:
+    case 0x8011:
+    case 0x8015:
+    case 0x801C:
+    case 0x8021:
+    case 0x8024:
+    case 0x8026:
+    case 0x8028:
+    case 0x8029:
+    case 0x802A:
+        text = "内部エラー(未定義).";
+        break;
+    default:
+        return {}; // 0x8012 and everything outside 0x8005..0x802D
+    }
+    return platform::FromUtf8(text);
+}
+
+void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
+    af_.SetFileName(archive);
+    // Set after the name, which may have guessed a type from the extension.
+    af_.SetArchiverType(ToFacadeType(state_.ArchiverType));
+    options_.w = state_.TempDir;
+    options_.jso = 1;
+    options_.jss = 1;
+    options_.jst = 1;
+    if (op != Operation::Remove)
+        options_.UserOptions = state_.ArchiverType == app::atZip ? "" : "-- ";
+}
+
+int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::string& dir,
+                          const std::vector<std::string>& names) {
+    for (std::size_t start = 0; start < names.size(); start += BatchSize) {
+        const std::size_t end = std::min(names.size(), start + BatchSize);
+        const archives::TFileItems batch(names.begin() + static_cast<std::ptrdiff_t>(start),
+                                         names.begin() + static_cast<std::ptrdiff_t>(end));
+        PrepareCall(archive, op);
+        int code = 0;
+        switch (op) {
+        case Operation::Pack:
+            code = af_.Pack(nullptr, &options_, dir, batch);
+            break;
+        case Operation::Unpack:
+            code = af_.Unpack(nullptr, &options_, dir, batch);
+            break;
+        case Operation::Remove:
+            code = af_.RemoveItems(nullptr, &options_, dir, batch);
+            break;
+        }
+        if (std::string message = ArchiveErrorMessage(code); !message.empty()) {
+            LastArchiveError = std::move(message);
+            return code;
+        }
+    }
+    return 0;
+}
+
+int TVMEngine::PackFiles(const std::string& archive, const std::string& baseDir, bool regExp,
+                         const std::string& noCompress, const std::vector<std::string>& files) {
+    std::vector<std::string> stored;
+    std::vector<std::string> compressed;
+    if (noCompress.empty()) {
+        compressed = files;
+    } else {
+        selection::TFileNameCompare patterns;
+        patterns.SetUseRegExp(regExp);
+        patterns.SetFilePatterns(platform::LowerCase(noCompress));
+        for (const auto& name : files)
+            (patterns.MatchName(platform::LowerCase(name)) ? stored : compressed).push_back(name);
+    }
+    int r1 = 0, r2 = 0;
+    if (!compressed.empty()) {
+        options_.jm = -1;
+        r1 = RunBatches(Operation::Pack, archive, baseDir, compressed);
+    }
+    // The stored files go in even when the compressed ones failed.
+    if (!stored.empty()) {
+        options_.jm = 0;
+        r2 = RunBatches(Operation::Pack, archive, baseDir, stored);
+        options_.jm = -1;
+    }
+    if (r1 != 0) {
+        LastArchiveError = ArchiveErrorMessage(r1);
+        return r1;
+    }
+    return r2;
+}
+
+int TVMEngine::UnpackFiles(const std::string& archive, const std::string& destDir,
+                           const std::vector<std::string>& members) {
+    return RunBatches(Operation::Unpack, archive, destDir, members);
+}
+
+int TVMEngine::RemoveFiles(const std::string& archive, const std::vector<std::string>& members) {
+    return RunBatches(Operation::Remove, archive, state_.TempDir, members);
+}
+
+} // namespace engine

@@ -1,0 +1,315 @@
+#include "archives/CmdOpt.h"
+#include "engine/ArchiveNames.h"
+#include "engine/EVMError.h"
+#include "engine/TVMEngine.h"
+#include "platform/CodePage.h"
+#include "platform/FileUtil.h"
+#include "platform/TempDirectory.h"
+#include "select/FileScan.h"
+#include "select/ListArchive.h"
+#include "select/ListCache.h"
+
+#include <random>
+
+namespace engine {
+
+using selection::TVMFiles;
+
+namespace {
+
+std::string Text(const char* utf8) {
+    return platform::FromUtf8(utf8);
+}
+
+// The key under which two paths name the same directory: absolute, without a trailing
+// delimiter; compared by exact bytes on this platform.
+std::string NormalisedPath(const std::string& path) {
+    return platform::FileNameKey(
+        platform::ExcludeTrailingPathDelimiter(platform::ExpandFileName(path)));
+}
+
+// A fresh private directory below the working directory for the old versions of one pass.
+std::string MakeScratchDir(const std::string& tempDir) {
+    static std::mt19937_64 generator{std::random_device{}()};
+    for (int attempt = 0; attempt < 32; ++attempt) {
+        const std::string dir = platform::IncludeTrailingPathDelimiter(tempDir) + "$vm$old" +
+                                std::to_string(generator() % 100000000);
+        if (platform::MakePrivateDirectory(dir))
+            return dir;
+    }
+    return {};
+}
+
+} // namespace
+
+std::vector<std::string> SourceLines(const std::string& srcDirs) {
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i <= srcDirs.size(); ++i) {
+        if (i == srcDirs.size() || srcDirs[i] == '\r' || srcDirs[i] == '\n') {
+            if (!line.empty())
+                lines.push_back(line);
+            line.clear();
+            if (i + 1 < srcDirs.size() && srcDirs[i] == '\r' && srcDirs[i + 1] == '\n')
+                ++i;
+        } else {
+            line += srcDirs[i];
+        }
+    }
+    return lines;
+}
+
+void TVMEngine::ReportArchiveError(int code) {
+    if (code == 0x8020)
+        UserBreak();
+    state_.AddStampedLine(LastArchiveError);
+    state_.AddLogLine(LastArchiveError);
+    state_.ErrorOccurred = true;
+}
+
+void TVMEngine::ListNames(const std::string& heading, const std::vector<std::string>& names) {
+    if (!state_.DebugMode)
+        return;
+    state_.AddStampedLine(heading);
+    for (const auto& name : names)
+        state_.AddLine("  " + name);
+}
+
+void TVMEngine::DoTask(const definition::TVMTask& item) {
+    app::TRunHost& host = state_.Host();
+    state_.AddStampedLine("TFrmMainWnd.DoTask - " + item.SrcDirs);
+    state_.AddLogLine(Text("バックアップ：") + item.SrcDirs + " --> " + item.DstDir);
+    host.SetStatusText(1, item.SrcDirs);
+    host.SetStatusText(0, "");
+    if (item.MsgBeforeExecution &&
+        host.MessageBox(app::TMsgKind::Information,
+                        item.SrcDirs + Text(" のバックアップを開始します．\r\n") +
+                            item.MsgBeforeExecutionText,
+                        app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok) {
+        state_.AddStampedLine(" User break.");
+        const std::string message = Text("ユーザーによる中断．");
+        state_.AddLogLine(message);
+        state_.UserBreakOccurred = true;
+        throw EVMError(message, EVMError::UserBreakCode);
+    }
+    for (const auto& src : SourceLines(item.SrcDirs))
+        BackupDirectory(item, src);
+}
+
+void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::string& src) {
+    app::TRunHost& host = state_.Host();
+    // The status panels are cleared however the pass ends.
+    struct PanelReset {
+        app::TRunHost& host;
+        ~PanelReset() {
+            host.SetStatusText(1, "");
+            host.SetStatusText(0, "");
+        }
+    } panelReset{host};
+
+    const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
+    const std::string ns = NormalisedPath(src);
+    const std::string nd = NormalisedPath(archiveDir);
+    const std::string nt = NormalisedPath(state_.TempDir);
+    const std::string nsPrefix = platform::IncludeTrailingPathDelimiter(ns);
+    if (item.SubDir && (nd == ns || nd.compare(0, nsPrefix.size(), nsPrefix) == 0)) {
+        state_.AddStampedLine(
+            " Error: Copy-source directory should not contain copy-destination directory.");
+        state_.AddLogLine(Text("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
+        state_.ErrorOccurred = true;
+        throw EVMError(Text("コピー元にコピー先ディレクトリが含まれている．"),
+                       EVMError::ItemRefusedCode);
+    }
+    if (nd == ns) {
+        state_.AddStampedLine(" Error: Copy source directory cannot be a destination directory.");
+        state_.AddLogLine(
+            Text("コピー元ディレクトリとコピー先ディレクトリは異ならなければなりません．"));
+        state_.ErrorOccurred = true;
+        throw EVMError(Text("コピー元とコピー先のディレクトリが等しい．"),
+                       EVMError::ItemRefusedCode);
+    }
+    if (ns == nt) {
+        state_.AddStampedLine(" Error: Copy source directory cannot be a temporary directory.");
+        state_.AddLogLine(
+            Text("コピー元ディレクトリは一時ファイルディレクトリであってはなりません．"));
+        state_.ErrorOccurred = true;
+        return;
+    }
+
+    TVMFiles srcFiles, members, srcSubdirs, dstSubdirs;
+    std::vector<std::string> names;
+    bool changed = false;
+    bool fromCache = false;
+    CheckUserBreak();
+
+    const TArchiveNames an = MakeArchiveNames(src, archiveDir, platform::Now(),
+                                              item.DirNameAsLzhName, state_.ArchiverType);
+    if (!platform::DirectoryExists(src)) {
+        state_.AddStampedLine(" Source directory does not exist: " + src);
+        state_.AddLogLine(Text("コピー元ディレクトリが存在しません。"));
+        state_.ErrorOccurred = true;
+        return;
+    }
+    selection::ScanFiles(srcFiles, src);
+    selection::ScanDirs(srcSubdirs, src, false);
+
+    const auto logLine = [this](const std::string& line) { state_.AddLogLine(line); };
+    if (platform::FileExists(an.Archive)) {
+        fromCache = selection::ListArchive(members, an.Archive, item.EnableLzhCache, af_,
+                                           ToFacadeType(state_.ArchiverType), logLine);
+    } else if (!platform::DirectoryExists(archiveDir)) {
+        if (!platform::ForceDirectories(archiveDir)) {
+            state_.AddStampedLine(" Cannot make a directory: " + archiveDir);
+            state_.AddLogLine(Text("コピー先ディレクトリを作成できない"));
+            state_.ErrorOccurred = true;
+            return;
+        }
+        state_.AddStampedLine(" Have made a directory: " + archiveDir);
+    }
+    selection::ScanDirs(dstSubdirs, archiveDir, false);
+
+    ChooseFiles(srcFiles, item);
+    selection::SortByName(srcFiles);
+    selection::SortByName(members);
+    selection::ClearMarks(srcFiles);
+    selection::ClearMarks(members);
+
+    // The stored-uncompressed patterns apply when the item asks for them.
+    const std::string noCompress = item.NoCompressFiles ? item.NoCompress : std::string();
+
+    // History phase: the old versions of changed and deleted files, before anything is lost.
+    bool any = false;
+    if (item.SaveDeletedFiles)
+        any = CheckDeleteFiles(srcFiles, members);
+    if (item.SaveModifiedFiles && CheckDeleteBackupFiles(srcFiles, members))
+        any = true;
+    if (any) {
+        selection::MarkedNames(members, names);
+        ListNames(" Saving deleting files in the archive file:", names);
+        // A private directory of this pass, so that no file of the user's in the working
+        // directory is overwritten or deleted.
+        const std::string scratch = MakeScratchDir(state_.TempDir);
+        if (scratch.empty()) {
+            LastArchiveError = Text("作業ファイルが異常.");
+            ReportArchiveError(0x8025);
+            return;
+        }
+        struct ScratchCleanup {
+            const std::string& dir;
+            bool keep;
+            ~ScratchCleanup() {
+                if (!keep) {
+                    try {
+                        selection::DeleteTree(dir);
+                    } catch (...) {
+                    }
+                }
+            }
+        } cleanup{scratch, state_.DebugMode};
+        if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
+            ReportArchiveError(code);
+            return;
+        }
+        if (const int code = PackFiles(an.History, scratch, item.RegExp, noCompress, names);
+            code != 0) {
+            ReportArchiveError(code);
+            return;
+        }
+        changed = true;
+        if (state_.DebugMode)
+            state_.AddStampedLine(" Old versions kept in: " + scratch);
+    }
+
+    // Deletion phase.
+    if (!item.NoDeleteFiles) {
+        CheckUserBreak();
+        selection::ClearMarks(srcFiles);
+        selection::ClearMarks(members);
+        if (CheckDeleteFiles(srcFiles, members)) {
+            CheckUserBreak();
+            selection::MarkedNames(members, names);
+            ListNames(" Deleting files in the archive file:", names);
+            if (const int code = RemoveFiles(an.Archive, names); code != 0) {
+                ReportArchiveError(code);
+                return;
+            }
+            changed = true;
+        }
+    }
+
+    // Backup phase.
+    selection::ClearMarks(srcFiles);
+    selection::ClearMarks(members);
+    if (CheckBackupFiles(srcFiles, members)) {
+        CheckUserBreak();
+        selection::MarkedNames(srcFiles, names);
+        // A name the command grammar cannot carry is reported and left out, never sent.
+        std::vector<std::string> carried;
+        for (const auto& name : names) {
+            if (archives::CanCarryName(name)) {
+                carried.push_back(name);
+            } else {
+                state_.AddLogLine(Text("ファイル名を書庫に渡せないため除外しました：") + src + "/" +
+                                  name);
+                state_.ErrorOccurred = true;
+                // Left out of the listing cache too, so that it is not taken as backed up.
+                for (int i = srcFiles.Count() - 1; i >= 0; --i)
+                    if (srcFiles[i].Name == name)
+                        srcFiles.Delete(i);
+            }
+        }
+        ListNames(" Backing up files:", carried);
+        if (!carried.empty()) {
+            if (const int code = PackFiles(an.Archive, src, item.RegExp, noCompress, carried);
+                code != 0) {
+                ReportArchiveError(code);
+                return;
+            }
+            changed = true;
+        }
+    }
+
+    // Directory phase: archive directories whose source directory is gone.
+    selection::SortByName(srcSubdirs);
+    selection::SortByName(dstSubdirs);
+    if (!item.NoDeleteFiles) {
+        CheckUserBreak();
+        selection::ClearMarks(srcSubdirs);
+        selection::ClearMarks(dstSubdirs);
+        if (CheckDeleteFiles(srcSubdirs, dstSubdirs)) {
+            CheckUserBreak();
+            selection::MarkedNames(dstSubdirs, names);
+            ListNames(item.SaveModifiedFiles ? " Renaming directories:" : " Deleting directories:",
+                      names);
+            const std::string prefix = platform::IncludeTrailingPathDelimiter(archiveDir);
+            for (const auto& name : names) {
+                if (item.SaveModifiedFiles)
+                    platform::RenameFile(prefix + name, prefix + HistoryPrefix + name +
+                                                            platform::FormatDateTime(
+                                                                "yyyymmddhhnnss", platform::Now()));
+                else if (!state_.DebugMode)
+                    selection::DeleteTree(prefix + name);
+            }
+        }
+    }
+
+    // Subdirectory phase.
+    if (item.SubDir) {
+        CheckUserBreak();
+        ChooseDirs(srcSubdirs, item);
+        for (const auto& dir : srcSubdirs) {
+            definition::TVMTask sub;
+            sub.Assign(item);
+            sub.DstDir = archiveDir;
+            sub.SrcDirs = platform::IncludeTrailingPathDelimiter(src) + dir.Name;
+            sub.MsgBeforeExecution = false;
+            DoTask(sub);
+            host.SetStatusText(1, archiveDir);
+        }
+    }
+
+    if (item.EnableLzhCache && (changed || !fromCache))
+        selection::WriteListCache(an.Archive, srcFiles);
+}
+
+} // namespace engine

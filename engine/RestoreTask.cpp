@@ -1,0 +1,147 @@
+#include "engine/ArchiveNames.h"
+#include "engine/EVMError.h"
+#include "engine/TVMEngine.h"
+#include "platform/CodePage.h"
+#include "platform/FileUtil.h"
+#include "select/FileScan.h"
+#include "select/ListArchive.h"
+
+namespace engine {
+
+using selection::TVMFiles;
+
+namespace {
+
+std::string Text(const char* utf8) {
+    return platform::FromUtf8(utf8);
+}
+
+} // namespace
+
+void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
+    app::TRunHost& host = state_.Host();
+    state_.AddStampedLine(" TFrmMainWnd.DoRestoreTask - " + item.SrcDirs);
+    state_.AddLogLine(Text("復元：") + item.SrcDirs + " <-- " + item.DstDir);
+    host.SetStatusText(1, item.DstDir);
+    host.SetStatusText(0, "");
+    for (const auto& src : SourceLines(item.SrcDirs))
+        RestoreDirectory(item, src);
+}
+
+void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::string& src) {
+    app::TRunHost& host = state_.Host();
+    struct PanelReset {
+        app::TRunHost& host;
+        ~PanelReset() {
+            host.SetStatusText(1, "");
+            host.SetStatusText(0, "");
+        }
+    } panelReset{host};
+
+    const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
+    TVMFiles members, destFiles, destSubdirs, archSubdirs;
+    std::vector<std::string> names;
+    CheckUserBreak();
+    const std::string archive = MakeArchiveNames(src, archiveDir, platform::Now(),
+                                                 item.DirNameAsLzhName, state_.ArchiverType)
+                                    .Archive;
+
+    // Deleting what "the backup does not hold" is only safe when the backup is there at all:
+    // an unmounted or emptied destination must not erase the sources.
+    if (state_.PermitDeletion && !platform::DirectoryExists(archiveDir)) {
+        state_.AddStampedLine(" Archive directory does not exist: " + archiveDir);
+        state_.AddLogLine(
+            Text("バックアップ先のディレクトリが存在しないため、復元と削除を行いません：") +
+            archiveDir);
+        state_.ErrorOccurred = true;
+        return;
+    }
+
+    if (platform::FileExists(archive))
+        selection::ListArchive(members, archive, false, af_, ToFacadeType(state_.ArchiverType),
+                               [this](const std::string& line) { state_.AddLogLine(line); });
+    if (platform::DirectoryExists(archiveDir))
+        selection::ScanDirs(archSubdirs, archiveDir, false);
+    if (platform::DirectoryExists(src)) {
+        selection::ScanFiles(destFiles, src);
+        selection::ScanDirs(destSubdirs, src, false);
+    } else if (!platform::ForceDirectories(src)) {
+        state_.AddStampedLine(" Destination directory cannnot be created: " + src);
+        state_.RunLog.AddRawLine(Text("コピー先ディレクトリを作成できない。"));
+        state_.ErrorOccurred = true;
+        return;
+    } else {
+        state_.AddStampedLine(" Destination directory will be made: " + src);
+    }
+    selection::SortByName(destFiles);
+    selection::SortByName(members);
+    const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
+
+    if (state_.PermitDeletion) {
+        CheckUserBreak();
+        selection::ClearMarks(members);
+        selection::ClearMarks(destFiles);
+        if (CheckDeleteFiles(members, destFiles)) {
+            CheckUserBreak();
+            host.AddStampedLine(" Deleting file:");
+            for (const auto& f : destFiles) {
+                if (!f.Marked)
+                    continue;
+                if (state_.DebugMode)
+                    state_.AddStampedLine("  " + prefix + f.Name);
+                else
+                    platform::DeleteFile(prefix + f.Name);
+            }
+        }
+    }
+
+    selection::ClearMarks(members);
+    selection::ClearMarks(destFiles);
+    if (state_.IgnoreTimeStamp)
+        selection::SetMarks(members);
+    else
+        CheckRestoreFiles(destFiles, members, true);
+    if (selection::MarkedNames(members, names)) {
+        CheckUserBreak();
+        ListNames(" Unpacking files:", names);
+        if (const int code = UnpackFiles(archive, src, names); code != 0) {
+            if (code == 0x8020)
+                UserBreak();
+            // A failed extraction is no success: it is logged like a failed backup step.
+            state_.AddStampedLine(LastArchiveError);
+            state_.AddLogLine(LastArchiveError);
+            state_.ErrorOccurred = true;
+        }
+    }
+
+    selection::SortByName(destSubdirs);
+    selection::SortByName(archSubdirs);
+    if (state_.PermitDeletion) {
+        CheckUserBreak();
+        selection::ClearMarks(archSubdirs);
+        selection::ClearMarks(destSubdirs);
+        if (CheckDeleteFiles(archSubdirs, destSubdirs)) {
+            CheckUserBreak();
+            selection::MarkedNames(destSubdirs, names);
+            ListNames(" Deleting directories:", names);
+            if (!state_.DebugMode)
+                for (const auto& name : names)
+                    selection::DeleteTree(prefix + name);
+        }
+    }
+
+    if (item.SubDir) {
+        CheckUserBreak();
+        for (const auto& dir : archSubdirs) {
+            definition::TVMTask sub;
+            sub.Assign(item);
+            sub.DstDir = archiveDir;
+            sub.SrcDirs = prefix + dir.Name;
+            sub.MsgBeforeExecution = false;
+            DoRestoreTask(sub);
+            host.SetStatusText(1, archiveDir);
+        }
+    }
+}
+
+} // namespace engine

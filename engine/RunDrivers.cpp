@@ -1,0 +1,252 @@
+#include "app/RunLog.h"
+#include "engine/EVMError.h"
+#include "engine/TVMEngine.h"
+#include "platform/CodePage.h"
+#include "platform/FileLock.h"
+#include "platform/FileUtil.h"
+#include "platform/TempDirectory.h"
+#include "select/TVMFiles.h"
+
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+std::string Text(const char* utf8) {
+    return platform::FromUtf8(utf8);
+}
+
+std::string NowText() {
+    const platform::TDateTime now = platform::Now();
+    return platform::DateToStr(now) + " " + platform::TimeToStr(now);
+}
+
+} // namespace
+
+void TVMEngine::EnterBusyState() {
+    app::TRunHost& host = state_.Host();
+    for (int a = 0; a < app::ActionCount; ++a)
+        host.SetActionEnabled(static_cast<app::TAction>(a), false);
+    host.SetStatusText(0, "");
+    host.SetBusy(true);
+    host.SetListEnabled(false);
+    state_.Stopped = false;
+    state_.UserBreakOccurred = false;
+    host.SetActionEnabled(app::TAction::VMStop, true);
+    state_.ErrorOccurred = false;
+}
+
+void TVMEngine::EnsureTempDir() {
+    // An empty working directory never reaches the engine: the old versions and the removal
+    // work files would land in the current directory.
+    if (state_.TempDir.empty())
+        state_.TempDir = platform::SystemTempDir();
+}
+
+void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx* info) {
+    const std::uint64_t now = platform::TickCount();
+    if (lastProgressTick_ != 0 && now - lastProgressTick_ < 400)
+        return;
+    app::TRunHost& host = state_.Host();
+    const auto fileName = [info] {
+        const std::string dest(info->destName, strnlen(info->destName, sizeof info->destName));
+        return platform::ExtractFileName(dest);
+    };
+    if (info && (progressState == 0 || progressState == 4))
+        host.SetStatusText(0, selection::SizeText(0) + " - " + fileName());
+    else if (info && progressState == 1)
+        host.SetStatusText(0, selection::SizeText(info->writtenSize) + " - " + fileName());
+    else if (progressState >= 2 && progressState <= 7)
+        host.SetStatusText(0, "");
+    lastProgressTick_ = now;
+}
+
+namespace {
+
+// Holds the lock of a destination directory while an item runs there, so that two runs over
+// the same destination (a scheduled one meeting a manual one) never interleave.
+class DestinationLock {
+public:
+    DestinationLock(app::TRunState& state, const std::string& dstDir) {
+        // A destination that does not exist yet holds nothing to protect (and is not created
+        // here: the item's checks come first).
+        if (!platform::DirectoryExists(dstDir)) {
+            acquired_ = true;
+            return;
+        }
+        lock_ = platform::FileLock::TryAcquire(platform::IncludeTrailingPathDelimiter(dstDir) +
+                                               ".velmoran.lock");
+        acquired_ = lock_.has_value();
+        if (!acquired_) {
+            state.AddLogLine(
+                Text("別のVelmoranが同じバックアップ先を使用中のため、この項目を実行しません：") +
+                dstDir);
+            state.ErrorOccurred = true;
+        }
+    }
+    bool Acquired() const { return acquired_; }
+
+private:
+    std::optional<platform::FileLock> lock_;
+    bool acquired_ = false;
+};
+
+} // namespace
+
+void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
+    app::TRunHost& host = state_.Host();
+    if (state_.DebugMode) {
+        host.ClearDebugScreen();
+        state_.AddStampedLine("Backup job started.(" + NowText() + ")" + Text("：") + def.FileName);
+    }
+    state_.RunLog.Clear();
+    state_.AddLogLine(Text("バックアップ開始(") + def.FileName + ")");
+    EnterBusyState();
+    EnsureTempDir();
+
+    struct Finish {
+        TVMEngine& engine;
+        definition::TVMDefinition& def;
+        ~Finish() {
+            app::TRunState& state = engine.state_;
+            app::TRunHost& host = state.Host();
+            host.SetBusy(false);
+            def.UpdateTitle(host);
+            if (!state.LogFile.empty()) {
+                state.RunLog.WriteLogFile(host, state.LogFile, state.OverwriteLog);
+                if (state.ErrorOccurred && def.ShowLog)
+                    app::ShowLogFile(host, state.LogFile);
+            }
+            if (def.CloseWhenFinished)
+                host.CloseMainWindow();
+        }
+    } finish{*this, def};
+
+    if (!app::CheckTempAndLog(host, true, state_.TempDir, state_.LogFile)) {
+        state_.AddStampedLine("Temporary directry or log-file error.");
+        state_.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
+        state_.ErrorOccurred = true;
+        return;
+    }
+    if (def.MsgBeforeExec && host.MessageBox(app::TMsgKind::Information, def.MsgBeforeExecText,
+                                             app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok)
+        return;
+
+    for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
+        state_.AddStampedLine("Backup job task number: " + std::to_string(i));
+        state_.AddLogLine(Text("バックアップ処理項目番号＝") + std::to_string(i));
+        host.SelectRow(static_cast<int>(i));
+        definition::TVMTask item;
+        item.Assign(*def.Tasks[i]);
+        try {
+            const DestinationLock lock(state_, item.DstDir);
+            if (lock.Acquired())
+                DoTask(item);
+        } catch (const EVMError& e) {
+            if (e.Code() == EVMError::UserBreakCode)
+                break;
+            if (e.Code() != EVMError::ItemRefusedCode) {
+                state_.AddLogLine(Text("未知のエラー発生(") +
+                                  platform::DateTimeToStr(platform::Now()) + ")");
+                state_.ErrorOccurred = true;
+            }
+        }
+    }
+    state_.AddStampedLine("Backup job ended.(" + NowText() + Text("）"));
+    state_.AddLogLine(Text("バックアップ完了．"));
+}
+
+void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
+    app::TRunHost& host = state_.Host();
+    bool overwrite = state_.IgnoreTimeStamp;
+    bool deleteNotContained = state_.PermitDeletion;
+    if (!state_.BatchMode && !host.AskRestoreOptions(overwrite, deleteNotContained))
+        return;
+    if (state_.DebugMode) {
+        host.ClearDebugScreen();
+        state_.AddStampedLine("Resore job started.(" + NowText() + ")" + Text("：") + def.FileName);
+    }
+    state_.IgnoreTimeStamp = overwrite;
+    state_.PermitDeletion = deleteNotContained;
+    EnterBusyState();
+    EnsureTempDir();
+    state_.RunLog.Clear();
+    state_.AddLogLine(Text("復元開始：") + def.FileName);
+
+    struct Finish {
+        app::TRunState& state;
+        definition::TVMDefinition& def;
+        ~Finish() {
+            app::TRunHost& host = state.Host();
+            host.SetBusy(false);
+            def.UpdateTitle(host);
+            if (!state.LogFile.empty()) {
+                state.RunLog.WriteLogFile(host, state.LogFile, state.OverwriteLog);
+                if (state.ErrorOccurred && def.ShowLog)
+                    app::ShowLogFile(host, state.LogFile);
+            }
+        }
+    } finish{state_, def};
+
+    if (!app::CheckTempAndLog(host, true, state_.TempDir, state_.LogFile)) {
+        state_.AddStampedLine("Temporary directry or log-file error.");
+        state_.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
+        state_.ErrorOccurred = true;
+        return;
+    }
+    for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
+        state_.AddStampedLine("Restore task job number: " + std::to_string(i));
+        state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
+        definition::TVMTask item;
+        item.Assign(*def.Tasks[i]);
+        try {
+            const DestinationLock lock(state_, item.DstDir);
+            if (lock.Acquired())
+                DoRestoreTask(item);
+        } catch (const EVMError& e) {
+            if (e.Code() == EVMError::UserBreakCode)
+                break;
+        }
+    }
+    state_.AddStampedLine("Restore job ended.(" + NowText() + Text("）"));
+}
+
+void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
+    app::TRunHost& host = state_.Host();
+    platform::TDateTime cutoff = state_.ClearHistoryBefore;
+    if (!state_.BatchMode) {
+        std::int32_t mode = state_.DeleteHistoryMode;
+        std::int32_t days = state_.DeleteHistoryDays;
+        double before = state_.DeleteHistoryBefore;
+        if (!host.AskDeleteHistory(mode, days, before))
+            return;
+        cutoff = mode == 0 ? -1.0 : mode == 1 ? platform::Now() - days : before;
+        state_.DeleteHistoryMode = mode;
+        state_.DeleteHistoryDays = days;
+        state_.DeleteHistoryBefore = before;
+    }
+    EnterBusyState();
+    struct Finish {
+        app::TRunState& state;
+        definition::TVMDefinition& def;
+        ~Finish() {
+            state.Host().SetBusy(false);
+            def.UpdateTitle(state.Host());
+        }
+    } finish{state_, def};
+    for (const auto& task : def.Tasks) {
+        definition::TVMTask item;
+        item.Assign(*task);
+        try {
+            const DestinationLock lock(state_, item.DstDir);
+            if (lock.Acquired())
+                DoClearTask(item, cutoff);
+        } catch (const EVMError& e) {
+            if (e.Code() == EVMError::UserBreakCode)
+                break;
+        }
+    }
+}
+
+} // namespace engine

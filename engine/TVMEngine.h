@@ -1,0 +1,126 @@
+// The backup engine's operations that work on the main window's state: the stop protocol, the
+// selection and comparison passes, and the archive operations with their result messages.
+// The main window (or the console of a headless run) owns one and shows it through the host.
+#pragma once
+
+#include "app/RunState.h"
+#include "archives/ArchiveFile.h"
+#include "archives/ArchiverOptions.h"
+#include "definition/TVMDefinition.h"
+#include "definition/TVMTask.h"
+#include "select/TVMFiles.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+class TVMEngine {
+public:
+    TVMEngine(app::TRunState& state, archives::TArchiveFile& af,
+              archives::TArchiverOptions& options);
+
+    app::TRunState& State() { return state_; }
+    archives::TArchiveFile& AF() { return af_; }
+    archives::TArchiverOptions& Options() { return options_; }
+
+    // Stop protocol. The stop action raises Stopped; the break check (the engine's only stop
+    // point) processes pending events and asks whether to stop; UserBreak logs the break and
+    // raises EVMError with code 1.
+    void AtnVMStop();
+    void CheckUserBreak();
+    [[noreturn]] void UserBreak();
+
+    // Selection: removes the files (directories) that the item's patterns, attributes and
+    // time-stamp mode do not choose.
+    void ChooseFiles(selection::TVMFiles& files, const definition::TVMTask& item);
+    void ChooseDirs(selection::TVMFiles& dirs, const definition::TVMTask& item);
+
+    // Comparison passes over two lists sorted with SortByName; they mark items (see each).
+    // Source files that are new or whose times differ from their members'.
+    bool CheckBackupFiles(selection::TVMFiles& source, selection::TVMFiles& members);
+    // Items of s without a partner in f.
+    bool CheckDeleteFiles(selection::TVMFiles& f, selection::TVMFiles& s);
+    // Members whose source file's time differs.
+    bool CheckDeleteBackupFiles(selection::TVMFiles& source, selection::TVMFiles& members);
+    // Members missing at the destination or differing from the file there (not when the file
+    // is newer and onlyIfNewer is set).
+    bool CheckRestoreFiles(selection::TVMFiles& dest, selection::TVMFiles& members,
+                           bool onlyIfNewer);
+
+    // The run drivers over a whole definition: backup, restore (with its options dialog unless
+    // in batch mode) and history cleanup (with its dialog unless in batch mode).
+    void AtnVMExecute(definition::TVMDefinition& def);
+    void AtnVMRestoreExecute(definition::TVMDefinition& def);
+    void AtnVMCleanExecute(definition::TVMDefinition& def);
+
+    // The facade's progress event: the progress text in the first status panel, changed at
+    // most every 400 ms.
+    void AFProgress(int state, const archives::TExtractingInfoEx* info);
+
+    // Backs up one item, directory by directory (a fresh copy of the definition's item). Raises
+    // EVMError with code 1 on a user break and code 2 when the item cannot run.
+    void DoTask(const definition::TVMTask& item);
+    // Restores one item from the latest archives.
+    void DoRestoreTask(const definition::TVMTask& item);
+    // Deletes the history backups and directories of one item at or before the cutoff (-1: all).
+    void DoClearTask(const definition::TVMTask& item, platform::TDateTime cutoff);
+
+    // Archive operations in batches of 500 names; 0 or the error code of the first failed
+    // batch, whose message is then in LastArchiveError.
+    int PackFiles(const std::string& archive, const std::string& baseDir, bool regExp,
+                  const std::string& noCompress, const std::vector<std::string>& files);
+    int UnpackFiles(const std::string& archive, const std::string& destDir,
+                    const std::vector<std::string>& members);
+    int RemoveFiles(const std::string& archive, const std::vector<std::string>& members);
+    std::string LastArchiveError;
+
+    static constexpr std::size_t BatchSize = 500;
+
+private:
+    enum class Operation { Pack, Unpack, Remove };
+
+    void PrepareCall(const std::string& archive, Operation op);
+    int RunBatches(Operation op, const std::string& archive, const std::string& dir,
+                   const std::vector<std::string>& names);
+    void ListChosen(const selection::TVMFiles& files);
+    // The busy state of a run: every action but stop disabled, the list disabled, the flags reset.
+    void EnterBusyState();
+    // The working directory a run uses: TempDir, or the private temporary directory when empty.
+    void EnsureTempDir();
+    void BackupDirectory(const definition::TVMTask& item, const std::string& src);
+    void RestoreDirectory(const definition::TVMTask& item, const std::string& src);
+    void ClearDirectory(const definition::TVMTask& item, const std::string& src,
+                        platform::TDateTime cutoff);
+    // Reports a failed archive operation: 8020 is a user break, any other code is logged.
+    void ReportArchiveError(int code);
+    // Debug lines: a heading and "  " + each name.
+    void ListNames(const std::string& heading, const std::vector<std::string>& names);
+
+    std::uint64_t lastProgressTick_ = 0;
+    app::TRunState& state_;
+    archives::TArchiveFile& af_;
+    archives::TArchiverOptions& options_;
+};
+
+// The facade's type of the configured archiver type.
+inline archives::TArchiverType ToFacadeType(app::TVMArchiverType type) {
+    return type == app::atZip ? archives::atZip : archives::atLha;
+}
+
+// -1, 0 or 1: times closer than 10 seconds are equal.
+int CompareTimes(platform::TDateTime t1, platform::TDateTime t2);
+
+// The time stamp in the name of a history backup ("$vm$" + yyyymmddhhnnss or the older
+// yymmddhhnnss) or of a history directory ("$vm$" + name + yyyymmddhhnnss); -1 when unreadable.
+platform::TDateTime HistoryFileTime(const std::string& name);
+platform::TDateTime HistoryDirTime(const std::string& name);
+
+// The lines of an item's source directory text (CR LF, CR or LF), empty lines left out.
+std::vector<std::string> SourceLines(const std::string& srcDirs);
+
+// The message of an archiver result code; empty for codes that are no error (8012 and every
+// code outside 8005-802D, 0 included).
+std::string ArchiveErrorMessage(int code);
+
+} // namespace engine

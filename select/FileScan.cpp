@@ -1,0 +1,75 @@
+#include "select/FileScan.h"
+
+#include "platform/FileFind.h"
+#include "platform/FileUtil.h"
+
+#include <cerrno>
+#include <cstring>
+
+namespace selection {
+
+namespace {
+
+// Search attributes: every plain file (read-only, hidden, system, archive), and with directories.
+constexpr std::uint32_t kFileSearch = 39;
+constexpr std::uint32_t kDirSearch = 55;
+
+TVMFileInfo Record(const platform::FileEntry& e) {
+    TVMFileInfo info;
+    info.Name = e.Name;
+    info.Size = static_cast<std::int64_t>(e.Size);
+    info.Attr = static_cast<std::int32_t>(e.Attr);
+    info.Time = e.Time;
+    return info;
+}
+
+} // namespace
+
+void ScanFiles(TVMFiles& list, const std::string& dir) {
+    list.Clear();
+    std::vector<platform::FileEntry> entries;
+    if (!platform::ListDirectory(dir, entries))
+        return;
+    for (const auto& e : entries)
+        if (!(e.Attr & platform::faDirectory) && platform::MatchesSearchAttr(e.Attr, kFileSearch))
+            list.Add(Record(e));
+}
+
+void ScanDirs(TVMFiles& list, const std::string& dir, bool includeHistory) {
+    list.Clear();
+    std::vector<platform::FileEntry> entries;
+    if (!platform::ListDirectory(dir, entries))
+        return;
+    for (const auto& e : entries) {
+        if (!(e.Attr & platform::faDirectory) || !platform::MatchesSearchAttr(e.Attr, kDirSearch))
+            continue;
+        if (!includeHistory && e.Name.compare(0, 4, "$vm$") == 0)
+            continue;
+        list.Add(Record(e));
+    }
+}
+
+void DeleteTree(const std::string& dir) {
+    const std::string target = platform::ExcludeTrailingPathDelimiter(dir);
+    const std::string prefix = platform::IncludeTrailingPathDelimiter(target);
+    // A link standing for the directory is removed itself; what it points to stays.
+    if (platform::IsSymbolicLink(target)) {
+        if (!platform::DeleteFile(target))
+            throw platform::EFileError("Cannot remove \"" + target + "\": " + std::strerror(errno),
+                                       errno);
+        return;
+    }
+    std::vector<platform::DirName> names;
+    platform::ReadDirectoryNames(target, names);
+    for (const auto& n : names) {
+        if (n.IsDirectory)
+            DeleteTree(prefix + n.Name);
+        else
+            platform::DeleteFile(prefix + n.Name); // links are removed, never followed
+    }
+    if (const int error = platform::RemoveDirError(target); error != 0)
+        throw platform::EFileError(
+            "Cannot remove directory \"" + target + "\": " + std::strerror(error), error);
+}
+
+} // namespace selection

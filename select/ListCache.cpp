@@ -1,0 +1,88 @@
+#include "select/ListCache.h"
+
+#include "platform/FileUtil.h"
+
+namespace selection {
+
+std::string ListCacheFileName(const std::string& archive) {
+    const std::size_t slash = archive.rfind('/');
+    const std::size_t dot = archive.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return archive + ".lst";
+    return archive.substr(0, dot) + ".lst";
+}
+
+namespace {
+
+class LineReader {
+public:
+    explicit LineReader(const std::string& text) : text_(text) {}
+    std::string Next() {
+        if (pos_ >= text_.size())
+            throw platform::EConvertError("Unexpected end of the listing cache");
+        std::size_t end = text_.find("\r\n", pos_);
+        std::size_t next = end + 2;
+        if (end == std::string::npos)
+            end = next = text_.size();
+        std::string line = text_.substr(pos_, end - pos_);
+        pos_ = next;
+        return line;
+    }
+
+private:
+    const std::string& text_;
+    std::size_t pos_ = 0;
+};
+
+std::int64_t ReadInt64(const std::string& text) {
+    std::size_t used = 0;
+    long long value = 0;
+    try {
+        value = std::stoll(text, &used, 10);
+    } catch (const std::exception&) {
+        used = 0;
+    }
+    if (used == 0 || used != text.size())
+        throw platform::EConvertError("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+} // namespace
+
+void ReadListCache(const std::string& cacheFile, TVMFiles& list) {
+    list.Clear();
+    const std::string text = platform::ReadFile(cacheFile);
+    LineReader lines(text);
+    const std::int32_t count = platform::StrToInt(lines.Next());
+    for (std::int32_t i = 0; i < count; ++i) {
+        TVMFileInfo info;
+        info.Name = lines.Next();
+        info.Size = ReadInt64(lines.Next());
+        info.Time = platform::StrToDateTime(lines.Next());
+        info.Attr = platform::StrToInt(lines.Next());
+        list.Add(std::move(info));
+    }
+}
+
+bool WriteListCache(const std::string& archive, const TVMFiles& list) {
+    const std::string cacheFile = ListCacheFileName(archive);
+    std::string text = std::to_string(list.Count()) + "\r\n";
+    for (const auto& item : list) {
+        if (item.Name.find_first_of("\r\n") != std::string::npos) {
+            platform::DeleteFile(cacheFile);
+            return false;
+        }
+        text += item.Name;
+        text += "\r\n";
+        text += std::to_string(item.Size);
+        text += "\r\n";
+        text += platform::DateTimeToStr(item.Time);
+        text += "\r\n";
+        text += std::to_string(item.Attr);
+        text += "\r\n";
+    }
+    platform::WriteFileAtomic(cacheFile, text);
+    return true;
+}
+
+} // namespace selection
