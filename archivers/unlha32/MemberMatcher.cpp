@@ -9,19 +9,29 @@ MemberMatcher::MemberMatcher(const std::vector<std::string>& names,
     : excludes_(excludes) {
     for (const std::string& n : names)
         names_.push_back({n, HasWildcard(n)});
+    Index();
+}
+
+void MemberMatcher::Index() {
+    exact_.clear();
+    wildcards_.clear();
+    for (std::size_t i = 0; i < names_.size(); ++i) {
+        if (names_[i].wildcard)
+            wildcards_.push_back(i);
+        else
+            exact_[names_[i].text].push_back(i);
+    }
 }
 
 bool MemberMatcher::NeedsMemberPaths() const {
-    for (const Name& n : names_)
-        if (n.wildcard)
-            return true;
-    return false;
+    return !wildcards_.empty();
 }
 
 void MemberMatcher::Resolve(const std::set<std::string>& memberPaths) {
     for (Name& n : names_)
         if (n.wildcard && memberPaths.count(n.text) != 0)
             n.wildcard = false;
+    Index();
 }
 
 bool MemberMatcher::Matches(const std::string& path) {
@@ -33,9 +43,14 @@ bool MemberMatcher::Matches(const std::string& path) {
     if (names_.empty())
         return true;
     bool any = false;
-    for (Name& n : names_) {
-        if (n.wildcard ? WildcardMatch(n.text, path) : n.text == path) {
-            n.matched = true;
+    if (const auto it = exact_.find(path); it != exact_.end()) {
+        for (std::size_t i : it->second)
+            names_[i].matched = true;
+        any = true;
+    }
+    for (std::size_t i : wildcards_) {
+        if (WildcardMatch(names_[i].text, path)) {
+            names_[i].matched = true;
             any = true;
         }
     }

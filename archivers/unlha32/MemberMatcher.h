@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace unlha {
@@ -29,7 +30,13 @@ private:
         bool matched = false;
     };
     std::vector<Name> names_;
+    // Exact names by text (a batch of hundreds of names against thousands of members), and
+    // the wildcards.
+    std::unordered_map<std::string, std::vector<std::size_t>> exact_;
+    std::vector<std::size_t> wildcards_;
     std::vector<std::string> excludes_;
+
+    void Index();
 };
 
 } // namespace unlha

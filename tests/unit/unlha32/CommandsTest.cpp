@@ -244,6 +244,13 @@ TEST(Commands, WildcardsSelectFilesAndMembersButExactNamesWin) {
     EXPECT_EQ(ListDir(dir / "o2"), std::vector<std::string>{"sub"});
     EXPECT_EQ(ReadFile(dir / "o2/sub/d.txt"), "sub/d.txt");
 
+    // The archive inside the directory it packs, and its work file, are never packed.
+    ASSERT_EQ(Lha("u -a1 -- " + Q(dir / "src/self.lzh") + " " + base + " \"*\""), 0);
+    for (const std::string& name : MemberNames(dir / "src/self.lzh"))
+        EXPECT_TRUE(name != "self.lzh" && name.rfind(".unlha-", 0) != 0) << name;
+    EXPECT_EQ(MemberNames(dir / "src/self.lzh").size(), 5u);
+    ::unlink((dir / "src/self.lzh").c_str());
+
     // A name that selects nothing is reported; the rest is still done.
     EXPECT_EQ(Lha("u -- " + archive + " " + base + " c.dat missing.txt", &out),
               ARC_ERROR_NOT_EXIST);

@@ -55,7 +55,7 @@ int32_t Exercise(const TempDir& dir, const std::string& path) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 150;
     TempDir dir;
     ::mkdir((dir / "src").c_str(), 0755);
     WriteFile(dir / "src/text.txt", TextData(30000));

@@ -89,11 +89,9 @@ TEST_F(Interop, WeReadWhatJlhaWrites) {
     for (const auto& [name, data] : Files())
         if (name.find("日本語") == std::string::npos)
             names += " " + ShellQuote(name);
-    const std::vector<std::pair<std::string, std::string>> variants = {{"a0", "level 0"},
-                                                                       {"a1", "level 1"},
-                                                                       {"a2", "level 2"},
-                                                                       {"ao6", "-lh6-"},
-                                                                       {"ao7", "-lh7-"}};
+    // Every header level and every compressing method, in three runs of the slow-starting tool.
+    const std::vector<std::pair<std::string, std::string>> variants = {
+        {"a0", "level 0, -lh5-"}, {"a1o6", "level 1, -lh6-"}, {"a2o7", "level 2, -lh7-"}};
     for (const auto& [command, what] : variants) {
         const std::string archive = *dir_ / ("jlha-" + command + ".lzh");
         std::string text;
