@@ -4,6 +4,8 @@
 #include "platform/DateTime.h"
 
 #include <csignal>
+#include <iostream>
+#include <unistd.h>
 
 namespace app {
 
@@ -18,6 +20,7 @@ extern "C" void OnStopSignal(int) {
 } // namespace
 
 TConsoleHost::TConsoleHost(std::ostream& err) : err_(err) {
+    progressLine_ = &err == &std::cerr && ::isatty(STDERR_FILENO);
     g_stopSignal = 0;
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -35,7 +38,48 @@ bool TConsoleHost::StopSignalled() {
     return g_stopSignal != 0;
 }
 
+void TConsoleHost::SetBusy(bool busy) {
+    busy_ = busy;
+    if (!busy)
+        ClearProgress();
+}
+
+void TConsoleHost::SetStatusText(int panel, const std::string& text) {
+    if (panel < 0 || panel > 1)
+        return;
+    panels_[panel] = text;
+    DrawProgress(false);
+}
+
+void TConsoleHost::DrawProgress(bool force) {
+    if (!progressLine_ || !busy_)
+        return;
+    // Redrawn at most every 400 ms.
+    const std::uint64_t now = platform::TickCount();
+    if (!force && progressShown_ && now - lastDraw_ < 400)
+        return;
+    lastDraw_ = now;
+    std::string line = "[" + std::to_string(row_ < 0 ? 0 : row_) + "] " + panels_[1];
+    if (!panels_[0].empty())
+        line += "  " + panels_[0];
+    // One terminal line: cut long text, never wrap.
+    if (line.size() > 100)
+        line = line.substr(0, 48) + "..." + line.substr(line.size() - 49);
+    err_ << "\r\x1b[K" << line;
+    err_.flush();
+    progressShown_ = true;
+}
+
+void TConsoleHost::ClearProgress() {
+    if (progressShown_) {
+        err_ << "\r\x1b[K";
+        err_.flush();
+        progressShown_ = false;
+    }
+}
+
 void TConsoleHost::WriteLines(const std::string& text) {
+    ClearProgress();
     // One output line per line of the message; CR LF and lone CRs become line ends.
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -25,14 +25,19 @@ public:
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
     void ShowDebugScreen() override {}
-    void SetStatusText(int, const std::string&) override {}
+    void ClearDebugScreen() override {}
+    void SetBusy(bool busy) override;
+    bool AskRestoreOptions(bool&, bool&) override { return false; }
+    bool AskDeleteHistory(std::int32_t&, std::int32_t&, double&) override { return false; }
+    // Status panels become one progress line on a terminal.
+    void SetStatusText(int panel, const std::string& text) override;
     void ProcessEvents() override;
     void SetTitle(const std::string&) override {}
     void SetActionEnabled(TAction, bool) override {}
     void SetListEnabled(bool) override {}
     void RefreshList() override {}
-    int SelectedRow() const override { return -1; }
-    void SelectRow(int) override {}
+    int SelectedRow() const override { return row_; }
+    void SelectRow(int row) override { row_ = row; }
     std::optional<std::string> AskOpenFileName() override { return std::nullopt; }
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
     void OpenDocument(const std::string& path) override;
@@ -45,12 +50,23 @@ public:
     void CloseMainWindow() override { closed_ = true; }
     bool Closed() const { return closed_; }
 
+    // Whether the progress line is drawn (standard error is a terminal); tests can force it.
+    void SetProgressLine(bool enabled) { progressLine_ = enabled; }
+
 private:
     void WriteLines(const std::string& text);
+    void DrawProgress(bool force);
+    void ClearProgress();
 
     std::ostream& err_;
     bool closed_ = false;
     bool stopDelivered_ = false;
+    bool progressLine_ = false;
+    bool busy_ = false;
+    bool progressShown_ = false;
+    std::uint64_t lastDraw_ = 0;
+    int row_ = -1;
+    std::string panels_[2];
 };
 
 } // namespace app

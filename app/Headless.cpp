@@ -20,14 +20,19 @@ bool HasDisplay() {
     return (x11 && *x11) || (wayland && *wayland);
 }
 
-void ConnectOperations(TStartUp&, TMainWndModel&) {
-    // The archiver library and the run drivers are connected here as they arrive.
+void ConnectOperations(TStartUp& startUp, TMainWndModel& model) {
+    startUp.LoadArchiver = [&model](TVMArchiverType type) {
+        model.AF.SetArchiverType(engine::ToFacadeType(type));
+    };
+    startUp.RunBackup = [&model] { model.Engine.AtnVMExecute(model.Definition); };
+    startUp.RunRestore = [&model] { model.Engine.AtnVMRestoreExecute(model.Definition); };
+    startUp.RunClearHistory = [&model] { model.Engine.AtnVMCleanExecute(model.Definition); };
 }
 
 int RunHeadless(const std::vector<std::string>& args) {
     TConsoleHost host(std::cerr);
     TMainWndModel model(host);
-    host.OnStopRequested = [&model] { model.Stopped = true; };
+    host.OnStopRequested = [&model] { model.Engine.AtnVMStop(); };
     TStartUp startUp(model);
     ConnectOperations(startUp, model);
     startUp.WMStartUp(args);

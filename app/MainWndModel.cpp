@@ -1,6 +1,7 @@
 #include "app/MainWndModel.h"
 
 #include "app/Settings.h"
+#include "engine/EngineOptions.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
 
@@ -14,7 +15,11 @@ std::string Text(const char* utf8) {
 
 } // namespace
 
-TMainWndModel::TMainWndModel(TRunHost& host) : TRunState(host) {}
+TMainWndModel::TMainWndModel(TRunHost& host) : TRunState(host), Engine(*this, AF, EngineOptions) {
+    engine::SetEngineOptionDefaults(EngineOptions);
+    AF.OnProgress = [this](archives::TArchiveFile&, int state, archives::TExtractingInfoEx* info,
+                           bool&) { Engine.AFProgress(state, info); };
+}
 
 bool TMainWndModel::ConfirmDiscard(const std::string& question) {
     if (!Definition.Modified)

@@ -7,7 +7,10 @@
 #include "app/RunHost.h"
 #include "app/RunLog.h"
 #include "app/RunState.h"
+#include "archives/ArchiveFile.h"
+#include "archives/ArchiverOptions.h"
 #include "definition/TVMDefinition.h"
+#include "engine/TVMEngine.h"
 #include "platform/DateTime.h"
 
 #include <functional>
@@ -30,6 +33,11 @@ public:
     // The open definition and its document state.
     definition::TVMDefinition Definition;
     std::string LastOpenedFileName;
+
+    // The archive facade, the engine's own switch set (with its presets) and the engine.
+    archives::TArchiveFile AF;
+    archives::TArchiverOptions EngineOptions;
+    engine::TVMEngine Engine;
 
     // File actions; each returns after its questions and dialogs.
     void AtnFileNew();

@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/Settings.h"
+#include "archives/ArchiverErrors.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
 #include "platform/ProgramPath.h"
@@ -36,7 +37,7 @@ bool TStartUp::CheckArchiver() {
     try {
         LoadArchiver(model_.ArchiverType);
         return true;
-    } catch (const std::exception&) {
+    } catch (const archives::EArchiver&) {
         TRunHost& host = model_.Host();
         if (host.ShowMessage(TMsgKind::Information, MissingLibraryText(), TMsgButtons::YesNo,
                              TMsgAnswer::No) == TMsgAnswer::Yes)

@@ -1,6 +1,8 @@
 #include "ui/TFrmMainWnd.h"
 
 #include "platform/CodePage.h"
+#include "ui/TFrmDeleteHistory.h"
+#include "ui/TFrmRestoreOptions.h"
 #include "ui/TaskRows.h"
 
 #include <QAction>
@@ -207,6 +209,38 @@ void TFrmMainWnd::SetTitle(const std::string& title) {
     // The title update also sizes the marker panel to hold "*変更*".
     panels_[0]->setFixedWidth(
         panels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("*変更*")) + 8);
+}
+
+void TFrmMainWnd::SetBusy(bool busy) {
+    // Room for the progress text while busy; the title update sizes the panel again after.
+    if (busy)
+        panels_[0]->setFixedWidth(panels_[0]->fontMetrics().horizontalAdvance(
+                                      QStringLiteral("12345678 bytes - 01234567890123456789.TXT")) +
+                                  8);
+}
+
+bool TFrmMainWnd::AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) {
+    TFrmRestoreOptions dialog(this);
+    dialog.OverwriteLatestFile = overwriteLatestFile;
+    dialog.DeleteNotContained = deleteNotContained;
+    if (!dialog.Execute())
+        return false;
+    overwriteLatestFile = dialog.OverwriteLatestFile;
+    deleteNotContained = dialog.DeleteNotContained;
+    return true;
+}
+
+bool TFrmMainWnd::AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& deleteBefore) {
+    TFrmDeleteHistory dialog(this);
+    dialog.Mode = mode;
+    dialog.Days = days;
+    dialog.DeleteBefore = deleteBefore;
+    if (!dialog.Execute())
+        return false;
+    mode = dialog.Mode;
+    days = dialog.Days;
+    deleteBefore = dialog.DeleteBefore;
+    return true;
 }
 
 void TFrmMainWnd::SetActionEnabled(app::TAction action, bool enabled) {

@@ -44,6 +44,10 @@ public:
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
     void ShowDebugScreen() override {}
+    void ClearDebugScreen() override { debugLines_.clear(); }
+    void SetBusy(bool busy) override;
+    bool AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) override;
+    bool AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& deleteBefore) override;
     void SetStatusText(int panel, const std::string& text) override;
     void ProcessEvents() override;
     void SetTitle(const std::string& title) override;

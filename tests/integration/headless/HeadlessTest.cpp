@@ -30,7 +30,9 @@ std::string Quote(const std::string& s) {
 
 class HeadlessTest : public ::testing::Test {
 protected:
-    Result Run(const std::vector<std::string>& args) {
+    Result Run(const std::vector<std::string>& args) { return RunProgram(VELMORAN_BINARY, args); }
+
+    Result RunProgram(const std::string& program, const std::vector<std::string>& args) {
         const std::pair<const char*, std::string> env[] = {
             {"HOME", home.Path()},
             {"XDG_CONFIG_HOME", home / "config"},
@@ -49,7 +51,7 @@ protected:
             cmd += Quote(value);
         }
         cmd += ' ';
-        cmd += Quote(VELMORAN_BINARY);
+        cmd += Quote(program);
         for (const auto& a : args) {
             cmd += ' ';
             cmd += Quote(a);
@@ -115,6 +117,20 @@ TEST_F(HeadlessTest, SettingsLandInTheIniFile) {
     EXPECT_EQ(ini.ReadString("Options", "ArchiverType", ""), "atLzh");
     EXPECT_EQ(ini.ReadString("Options", "LogFile", ""), home / "state/Tarn/Velmoran/Velmoran.LOG");
     EXPECT_EQ(ini.ReadString("Options", "TempDir", ""), home / "cache/Tarn/Velmoran/tmp");
+}
+
+TEST_F(HeadlessTest, MissingArchiverLibraryEndsWithTheMessage) {
+    // A copy of the program in a directory without any archiver library.
+    std::filesystem::create_directories(home / "bin");
+    const std::string lonely = home / "bin/velmoran";
+    std::filesystem::copy_file(VELMORAN_BINARY, lonely);
+    const Result r = RunProgram(lonely, {EmptyDefinition("d.vmp"), "/backup"});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_NE(
+        r.Err.find("・現在、UNLHA32.DLLが見つからないため、Velmoranを実行することが出来ません．"),
+        std::string::npos)
+        << r.Err;
+    EXPECT_EQ(r.Err.find("Velmoran_J"), std::string::npos); // answered No: no help opened
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/StartUp.h"
 
 #include "app/Settings.h"
+#include "archives/ArchiverErrors.h"
 #include "platform/FileUtil.h"
 #include "platform/IniFile.h"
 #include "tests/support/RecordingHost.h"
@@ -87,7 +88,7 @@ TEST_F(StartUpTest, RunResultsBecomeExitStatuses) {
 }
 
 TEST_F(StartUpTest, MissingLibraryEndsTheProgram) {
-    startUp.LoadArchiver = [](TVMArchiverType) { throw std::runtime_error("no library"); };
+    startUp.LoadArchiver = [](TVMArchiverType) { throw archives::ENoArchiverDLL("no library"); };
     startUp.WMStartUp({"a.vmp", "/backup"});
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Buttons, TMsgButtons::YesNo);
