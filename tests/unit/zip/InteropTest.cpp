@@ -113,6 +113,13 @@ TEST(ZipInterop, OurArchivesListAndExtractExactlyInPeers) {
         << out;
     ExpectTree(t / "bsdtar", items, "bsdtar");
 
+    ASSERT_EQ(Shell(kUtf8 + std::string("7zz l -slt -ba ") + Sh(arc), &out), 0) << out;
+    std::set<std::string> listed7zz;
+    for (const std::string& line : Lines(out)) {
+        if (line.rfind("Path = ", 0) == 0)
+            listed7zz.insert(line.substr(7));
+    }
+    EXPECT_EQ(listed7zz, expected);
     ASSERT_EQ(Shell(kUtf8 + std::string("7zz t ") + Sh(arc), &out), 0) << out;
     ASSERT_EQ(Shell(kUtf8 + std::string("7zz x -y -o") + Sh(t / "7zz") + " " + Sh(arc), &out), 0)
         << out;
