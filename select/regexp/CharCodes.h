@@ -8,9 +8,11 @@
 // 0xDC00 + byte: a lone surrogate, which no valid sequence decodes to, so such a byte only ever
 // matches itself and '.' still matches it.
 //
-// Code 0 stands for the end of the pattern or of the subject. The codes that label the
-// automaton's line-head, line-tail and empty transitions lie above 0x10FFFF and so above every
-// character code of every code page.
+// The end of a subject reads as code 0. Code 0 never matches anything: a pattern may name it
+// ("\0", "\x0", a range from 0) and compiles, but no search consumes code 0, neither the end
+// of the subject nor a zero byte inside it, so no search can read past the subject's end. The
+// codes that label the automaton's line-head, line-tail and empty transitions lie above
+// 0x10FFFF and so above every character code of every code page.
 #pragma once
 
 #include "platform/CodePage.h"
@@ -35,7 +37,7 @@ CharCode AnyCharMax();
 
 // Decodes the character at p (p < end) under the code page cp, stores its code and returns its
 // length in bytes (at least 1, never past end). A CP932 lead byte that is the last byte before
-// end is a one-byte character of its own value.
+// end, or that a zero byte follows, is a one-byte character of its own value.
 inline std::size_t DecodeChar(platform::CodePage cp, const unsigned char* p,
                               const unsigned char* end, CharCode* code) {
     const unsigned char b = *p;
@@ -44,7 +46,7 @@ inline std::size_t DecodeChar(platform::CodePage cp, const unsigned char* p,
         return 1;
     }
     if (cp == platform::CodePage::Cp932) {
-        if (platform::IsLeadByte(b) && end - p >= 2) {
+        if (platform::IsLeadByte(b) && end - p >= 2 && p[1] != 0) {
             *code = b * 256u + p[1];
             return 2;
         }

@@ -53,8 +53,11 @@ bool TMatchCORE::PlainSearch(const Byte* begin, const Byte* end, const Byte** ma
 }
 
 const TMatchCORE::Byte* TMatchCORE::MatchAt(const TRE_DFA& dfa, int state, const Byte* p,
-                                            const Byte* end, platform::CodePage cp) const {
+                                            const Byte* end, platform::CodePage cp,
+                                            bool* reachedEnd) const {
     const RunResult r = RunDFA(dfa, state, p, end, cp);
+    if (reachedEnd)
+        *reachedEnd = r.atEnd;
     if ((r.atEnd || IsLineEnd(r.lastChar)) && dfa.LineTailNext(r.lastState) != TRE_DFA::kNone)
         return r.atEnd ? r.stop : r.stop - 1;
     return r.lastAccept;
@@ -64,12 +67,15 @@ const TMatchCORE::Byte* TMatchCORE::MatchAt(const TRE_DFA& dfa, int state, const
 // match wins. (Giving up when the anchored ones fail would lose the empty match of a pattern
 // such as '^a|b*' in an empty subject, which no later start position can find.)
 const TMatchCORE::Byte* TMatchCORE::MatchAtLineHead(const TRE_DFA& dfa, const Byte* p,
-                                                    const Byte* end, platform::CodePage cp) const {
+                                                    const Byte* end, platform::CodePage cp,
+                                                    bool* reachedEnd) const {
+    if (reachedEnd)
+        *reachedEnd = false;
     if (!dfa.HeadAnchored())
         return MatchAt(dfa, dfa.Initial(), p, end, cp);
     const int headState = dfa.LineHeadNext(dfa.Initial());
     const Byte* anchored =
-        headState != TRE_DFA::kNone ? MatchAt(dfa, headState, p, end, cp) : nullptr;
+        headState != TRE_DFA::kNone ? MatchAt(dfa, headState, p, end, cp, reachedEnd) : nullptr;
     const Byte* plain = dfa.InitialCanStart() ? MatchAt(dfa, dfa.Initial(), p, end, cp) : nullptr;
     if (!anchored)
         return plain;
@@ -85,13 +91,15 @@ bool TMatchCORE::AnchoredSearch(const Byte* begin, const Byte* end, const Byte**
         *matchEnd = e;
         return true;
     };
-    if (const Byte* e = MatchAtLineHead(dfa, begin, end, cp))
+    bool readWhole = false;
+    if (const Byte* e = MatchAtLineHead(dfa, begin, end, cp, &readWhole))
         return found(begin, e);
     // When the initial state neither accepts nor leads anywhere on a character or the line
     // tail, a match can only start at a line head; outside CP932 a line feed byte is always a
-    // character of its own, so the line heads are found by searching for that byte.
+    // character of its own, so the line heads are found by searching for that byte, unless
+    // the automaton has just read the whole subject without meeting one.
     if (!dfa.InitialCanStart() && cp != platform::CodePage::Cp932) {
-        if (dfa.HeadAnchored()) {
+        if (dfa.HeadAnchored() && !(readWhole && !dfa.ConsumesLineFeed())) {
             for (const Byte* p = begin; p < end; ++p) {
                 p = static_cast<const Byte*>(
                     std::memchr(p, '\n', static_cast<std::size_t>(end - p)));

@@ -44,10 +44,14 @@ private:
 
     RunResult RunDFA(const TRE_DFA& dfa, int state, const Byte* p, const Byte* end,
                      platform::CodePage cp) const;
+    // The end of the match from p in state, or nullptr; reachedEnd tells whether the
+    // automaton read up to the end of the subject.
     const Byte* MatchAt(const TRE_DFA& dfa, int state, const Byte* p, const Byte* end,
-                        platform::CodePage cp) const;
+                        platform::CodePage cp, bool* reachedEnd = nullptr) const;
+    // The same at a line head, where anchored alternatives may match too; reachedEnd tells
+    // whether the anchored run read up to the end of the subject.
     const Byte* MatchAtLineHead(const TRE_DFA& dfa, const Byte* p, const Byte* end,
-                                platform::CodePage cp) const;
+                                platform::CodePage cp, bool* reachedEnd = nullptr) const;
     bool IsLineEnd(CharCode c) const {
         return c == (lineSeparator_ == TMatchCORE_LineSeparator::mcls_CRLF ? 13u : 10u);
     }

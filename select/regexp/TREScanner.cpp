@@ -30,9 +30,15 @@ bool TREScanner::ReadChar(CharCode* code) {
         return false;
     const auto* bytes = reinterpret_cast<const unsigned char*>(pattern_.data());
     const unsigned char b = bytes[pos_ - 1];
-    if (codePage_ == platform::CodePage::Cp932 && platform::IsLeadByte(b) &&
-        pos_ == pattern_.size())
-        RaiseParserError(msg::kInvalidDoubleByte, pos_);
+    if (codePage_ == platform::CodePage::Cp932 && platform::IsLeadByte(b)) {
+        // A lead byte takes whatever byte follows as its trail byte, which is what the
+        // lead-byte count of StepBack relies on; as the last byte it is an error.
+        if (pos_ == pattern_.size())
+            RaiseParserError(msg::kInvalidDoubleByte, pos_);
+        *code = b * 256u + bytes[pos_];
+        pos_ += 2;
+        return true;
+    }
     pos_ += DecodeChar(codePage_, bytes + pos_ - 1, bytes + pattern_.size(), code);
     return true;
 }

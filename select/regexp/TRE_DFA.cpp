@@ -66,8 +66,7 @@ int TRE_DFA::NextByWalk(int state, CharCode c) const {
 
 void TRE_DFA::Build(const TRE_NFA& nfa) {
     states_.clear();
-    table_.clear();
-    accepting_.clear();
+    rows_.clear();
     headAnchored_ = nfa.HeadAnchored();
     tailAnchored_ = nfa.TailAnchored();
 
@@ -168,17 +167,21 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
         states_[current].transitions = std::move(transitions);
     }
 
-    accepting_.resize(states_.size());
-    for (std::size_t s = 0; s < states_.size(); ++s)
-        accepting_[s] = states_[s].accepting ? 1 : 0;
+    consumesLineFeed_ = false;
+    for (const auto& state : states_) {
+        for (const auto& t : state.transitions)
+            consumesLineFeed_ = consumesLineFeed_ || (t.lo <= '\n' && '\n' <= t.hi);
+    }
     initialCanStart_ = states_[0].accepting;
     for (const auto& t : states_[0].transitions) {
         if (t.lo != nfa.LineHeadCode())
             initialCanStart_ = true;
     }
 
-    table_.assign(states_.size() * 256, kNone);
+    rows_.resize(states_.size());
     for (std::size_t s = 0; s < states_.size(); ++s) {
+        Row& row = rows_[s];
+        std::fill(std::begin(row.next), std::end(row.next), static_cast<std::int16_t>(kNone));
         // Walked backwards so that, should two labels overlap, the first in sorted order wins.
         const auto& transitions = states_[s].transitions;
         for (auto t = transitions.rbegin(); t != transitions.rend(); ++t) {
@@ -186,19 +189,15 @@ void TRE_DFA::Build(const TRE_NFA& nfa) {
                 continue;
             const CharCode hi = std::min<CharCode>(t->hi, 255);
             for (CharCode c = t->lo; c <= hi; ++c)
-                table_[s * 256 + c] = t->target;
+                row.next[c] = static_cast<std::int16_t>(t->target);
         }
         // Code 0 never matches (it is also what the end reads as).
-        table_[s * 256] = kNone;
-    }
-    selfLoop_.assign(states_.size(), 0);
-    stays_.assign(states_.size() * 256, 0);
-    for (std::size_t s = 0; s < states_.size(); ++s) {
-        for (std::size_t c = 0; c < 128; ++c) {
-            if (table_[s * 256 + c] == static_cast<std::int32_t>(s)) {
-                stays_[s * 256 + c] = 1;
-                selfLoop_[s] = 1;
-            }
+        row.next[0] = static_cast<std::int16_t>(kNone);
+        row.accepting = states_[s].accepting;
+        row.selfLoop = false;
+        for (std::size_t c = 0; c < 256; ++c) {
+            row.stays[c] = c < 128 && row.next[c] == static_cast<std::int16_t>(s);
+            row.selfLoop = row.selfLoop || row.stays[c];
         }
     }
 }

@@ -36,7 +36,9 @@ public:
     // Whether a match can begin in the initial state without the line head: it accepts, or
     // has a transition on a character or on the line tail.
     bool InitialCanStart() const { return initialCanStart_; }
-    bool Accepting(int state) const { return accepting_[state] != 0; }
+    // Whether any transition reads a line feed.
+    bool ConsumesLineFeed() const { return consumesLineFeed_; }
+    bool Accepting(int state) const { return rows_[state].accepting; }
     const std::vector<TRE_DFATransition>& Transitions(int state) const {
         return states_[state].transitions;
     }
@@ -44,17 +46,17 @@ public:
     // The state reached from state by a character code, or kNone.
     int Next(int state, CharCode c) const {
         if (c < 256)
-            return table_[static_cast<std::size_t>(state) * 256 + c];
+            return rows_[state].next[c];
         return NextByWalk(state, c);
     }
     // Advances p over the single-byte characters (below 0x80) that lead from state back to
     // itself, and returns the first position that does not.
     const unsigned char* SkipSelfLoop(int state, const unsigned char* p,
                                       const unsigned char* end) const {
-        if (!selfLoop_[state])
+        const Row& row = rows_[state];
+        if (!row.selfLoop)
             return p;
-        const std::uint8_t* stays = &stays_[static_cast<std::size_t>(state) * 256];
-        while (p < end && stays[*p])
+        while (p < end && row.stays[*p])
             ++p;
         return p;
     }
@@ -73,14 +75,21 @@ private:
         std::vector<TRE_DFATransition> transitions;
     };
 
+    // What a search needs of a state, in one place.
+    struct Row {
+        std::int16_t next[256];  // the next state for each code below 256
+        std::uint8_t stays[256]; // the bytes below 0x80 that lead back to this state
+        bool accepting;
+        bool selfLoop; // some byte below 0x80 leads back to this state
+    };
+    static_assert(kMaxStates < 32767, "state numbers must fit Row::next");
+
     std::vector<State> states_;
-    std::vector<std::int32_t> table_; // next state for codes below 256, 256 per state
-    std::vector<std::uint8_t> accepting_;
-    std::vector<std::uint8_t> selfLoop_; // a code below 0x80 leads back to the same state
-    std::vector<std::uint8_t> stays_;    // 256 per state: which bytes below 0x80 do
+    std::vector<Row> rows_;
     bool headAnchored_ = false;
     bool tailAnchored_ = false;
     bool initialCanStart_ = true;
+    bool consumesLineFeed_ = true;
 };
 
 } // namespace regexp

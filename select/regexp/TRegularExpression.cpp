@@ -22,6 +22,7 @@ TRegularExpression::TRegularExpression() {
     cache_.push_back({std::string(), Fingerprint({}), nullptr});
     current_ = 0;
     TRegularExpression::Compile(cache_[0].pattern);
+    SelectEntry(0);
 }
 
 TRegularExpression::~TRegularExpression() = default;
@@ -56,35 +57,45 @@ int TRegularExpression::Find(std::string_view key, const Fingerprint& fingerprin
     return -1;
 }
 
-void TRegularExpression::SetRegExp(std::string_view pattern) {
-    std::string processed;
-    std::string_view key = pattern;
-    const bool preprocess = preprocessor_.UseSynonymDic || preprocessor_.UseFuzzyCharDic;
-    if (preprocess) {
-        processed = preprocessor_.Run(pattern);
-        key = processed;
-    }
+void TRegularExpression::SelectEntry(int index) {
+    current_ = index;
+    currentDfa_ = cache_[index].dfa.get();
+}
+
+void TRegularExpression::Select(std::string_view key) {
     const Fingerprint fingerprint(key);
-    bool inserted = false;
+    const int found = Find(key, fingerprint);
+    if (found >= 0) {
+        SelectEntry(found);
+        return;
+    }
+    if (CacheCount() >= kCacheCapacity)
+        cache_.pop_back();
+    cache_.insert(cache_.begin() + 1, Entry{std::string(key), fingerprint, nullptr});
+    current_ = 1;
     try {
-        const int found = Find(key, fingerprint);
-        if (found >= 0) {
-            current_ = found;
-        } else {
-            if (CacheCount() >= kCacheCapacity)
-                cache_.pop_back();
-            cache_.insert(cache_.begin() + 1, Entry{std::string(key), fingerprint, nullptr});
-            inserted = true;
-            current_ = 1;
-            Compile(cache_[1].pattern);
-        }
-        regExpIsCached_ = !preprocess;
-        if (preprocess)
-            regExp_.assign(pattern);
+        Compile(cache_[1].pattern);
     } catch (...) {
-        if (inserted)
-            cache_.erase(cache_.begin() + 1);
-        current_ = 0;
+        // A pattern that does not compile leaves no entry behind.
+        cache_.erase(cache_.begin() + 1);
+        throw;
+    }
+    SelectEntry(1);
+}
+
+void TRegularExpression::SetRegExp(std::string_view pattern) {
+    try {
+        if (preprocessor_.UseSynonymDic || preprocessor_.UseFuzzyCharDic) {
+            const std::string processed = preprocessor_.Run(pattern);
+            Select(processed);
+            regExp_.assign(pattern);
+            regExpIsCached_ = false;
+        } else {
+            Select(pattern);
+            regExpIsCached_ = true;
+        }
+    } catch (...) {
+        SelectEntry(0);
         regExpIsCached_ = true;
         regExp_.clear();
         throw;

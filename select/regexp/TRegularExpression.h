@@ -49,7 +49,7 @@ protected:
     // Builds the automaton of pattern into the current cache entry: parse, NFA, DFA.
     virtual void Compile(const std::string& pattern);
 
-    const TRE_DFA& CurrentDFA() const { return *cache_[current_].dfa; }
+    const TRE_DFA& CurrentDFA() const { return *currentDfa_; }
     TREPreProcessor& PreProcessor() { return preprocessor_; }
     const TREPreProcessor& PreProcessor() const { return preprocessor_; }
 
@@ -71,9 +71,13 @@ private:
     };
 
     int Find(std::string_view key, const Fingerprint& fingerprint) const;
+    // Makes the entry of key current, compiling it into a new entry when it is not cached.
+    void Select(std::string_view key);
+    void SelectEntry(int index);
 
     std::vector<Entry> cache_;
     int current_ = 0;
+    const TRE_DFA* currentDfa_ = nullptr; // the automaton of the current entry
     // Without preprocessing the assigned pattern is the current entry's pattern, which RegExp
     // then returns instead of a copy of it.
     bool regExpIsCached_ = true;

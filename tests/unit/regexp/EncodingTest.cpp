@@ -87,6 +87,8 @@ TEST(Cp932Search, ALeadByteAtTheEndOfTheSubjectIsOneCharacter) {
     EXPECT_EQ(Find("^a.$", "a\x95"), (Found{1, 2}));
     EXPECT_EQ(Find("\\x95$", "a\x95"), (Found{2, 1}));
     EXPECT_EQ(Find(kHyo, "a\x95"), (Found{}));
+    // A zero byte is no trail byte in a subject.
+    EXPECT_EQ(Find("\\x95", std::string("a\x95\0", 3)), (Found{2, 1}));
 }
 
 TEST(Cp932Search, SplitKeepsDoubleByteCharactersWhole) {

@@ -127,6 +127,14 @@ TEST(TREScanner, Cp932DoubleByteCharactersAreOneCharacterAndTheirTrailByteIsNoSy
     EXPECT_EQ(Tokens("\\\x95\x5C"), (std::vector<Tok>{C(0x955C), kEnd}));
     // "a-]" with a double-byte member before it steps back to the "-".
     EXPECT_EQ(Tokens("[\x95\x5C-]"), (std::vector<Tok>{kOpen, C(0x955C), C('-'), kClose, kEnd}));
+    // A lead byte takes any following byte as its trail, a zero byte too, and stepping back
+    // agrees with that.
+    EXPECT_EQ(Tokens(std::string("[\x95\0x]", 5)),
+              (std::vector<Tok>{kOpen, C(0x9500), C('x'), kClose, kEnd}));
+    EXPECT_EQ(Tokens(std::string("[\x81\x81\x81"
+                                 "a]",
+                                 6)),
+              (std::vector<Tok>{kOpen, C(0x8181), C(0x8161), kClose, kEnd}));
 }
 
 TEST(TREScanner, Utf8CharactersAndStrayBytesStepBackWhole) {
