@@ -37,7 +37,7 @@ ProgressTargets CurrentTargets() {
     return targets;
 }
 
-void CopyOutput(const std::string& text, char* output, uint32_t size) {
+void CopyOutput(const std::string& text, char* output, uint32_t size) noexcept {
     if (output == nullptr || size == 0)
         return;
     const std::size_t n = std::min<std::size_t>(text.size(), size - 1);
@@ -45,27 +45,34 @@ void CopyOutput(const std::string& text, char* output, uint32_t size) {
     output[n] = '\0';
 }
 
+// Adds a failure to the report; running out of memory here too must not throw.
+void Note(Report& report, int32_t code, const char* message) noexcept {
+    try {
+        report.Error(code, message);
+    } catch (...) {
+    }
+}
+
 // Runs body, turning exceptions into result codes and the report into the output buffer.
-template <typename Body> int32_t Guarded(char* output, uint32_t size, Body body) {
+template <typename Body> int32_t Guarded(char* output, uint32_t size, Body body) noexcept {
     Report report;
     int32_t code = ARC_OK;
     try {
         body(report);
         code = report.Code();
     } catch (const ArchiveError& e) {
-        report.Error(e.code(), e.what());
         code = e.code();
+        Note(report, code, e.what());
     } catch (const std::bad_alloc&) {
-        report.Error(ARC_ERROR_ENOUGH_MEMORY, "out of memory");
         code = ARC_ERROR_ENOUGH_MEMORY;
+        Note(report, code, "out of memory");
     } catch (const std::exception& e) {
-        report.Error(ARC_ERROR_NOT_SUPPORT, e.what());
+        code = ARC_ERROR_NOT_SUPPORT;
+        Note(report, code, e.what());
+    } catch (...) {
         code = ARC_ERROR_NOT_SUPPORT;
     }
-    try {
-        CopyOutput(report.Text(), output, size);
-    } catch (...) {
-    }
+    CopyOutput(report.Text(), output, size);
     return code;
 }
 
@@ -128,7 +135,7 @@ ArcHandle UnlhaOpenArchive(ArcWindow* /*wnd*/, const char* archive, uint32_t /*m
         std::lock_guard lock(listingsMutex);
         listings.emplace(handle, std::move(listing));
         return handle;
-    } catch (const std::exception&) {
+    } catch (...) {
         return nullptr;
     }
 }
@@ -146,6 +153,8 @@ int32_t UnlhaFindFirst(ArcHandle archive, const char* wildcard, ArcMemberRecord*
         return listing->First(wildcard == nullptr ? std::string() : std::string(wildcard), info);
     } catch (const std::bad_alloc&) {
         return ARC_ERROR_ENOUGH_MEMORY;
+    } catch (...) {
+        return ARC_ERROR_NOT_SUPPORT;
     }
 }
 
@@ -157,6 +166,8 @@ int32_t UnlhaFindNext(ArcHandle archive, ArcMemberRecord* info) {
         return listing->Next(info);
     } catch (const std::bad_alloc&) {
         return ARC_ERROR_ENOUGH_MEMORY;
+    } catch (...) {
+        return ARC_ERROR_NOT_SUPPORT;
     }
 }
 

@@ -409,3 +409,39 @@ TEST(Commands, FullDiskKeepsTheOldArchive) {
     EXPECT_EQ(ReadFile(dir / "a.lzh"), bytes);
     EXPECT_EQ(ListDir(dir.Path()), entries);
 }
+
+TEST(Commands, OutOfMemoryIsReportedAndKeepsTheOldArchive) {
+    TempDir dir;
+    WriteFile(dir / "small", "small file");
+    WriteFile(dir / "text", TextData(100000));
+    ASSERT_EQ(Lha("u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " small"), 0);
+    const std::string bytes = ReadFile(dir / "a.lzh");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Address space for what the process holds now and little more: the encoder's tables
+        // cannot be had.
+        long pages = 0;
+        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(f, "%ld", &pages) != 1)
+                pages = 0;
+            std::fclose(f);
+        }
+        const std::string command =
+            "u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " text";
+        static char output[4096];
+        const rlim_t now =
+            static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+        const struct rlimit limit { now + (256 << 10), now + (256 << 10) };
+        ::setrlimit(RLIMIT_AS, &limit);
+        const int32_t r = Unlha(nullptr, command.c_str(), output, sizeof output);
+        if (r != ARC_ERROR_ENOUGH_MEMORY)
+            std::fprintf(stderr, "result 0x%x\n", static_cast<unsigned>(r));
+        ::_exit(r == ARC_ERROR_ENOUGH_MEMORY ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "result was not ARC_ERROR_ENOUGH_MEMORY";
+    EXPECT_EQ(ReadFile(dir / "a.lzh"), bytes);
+}
