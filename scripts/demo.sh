@@ -6,14 +6,26 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/common.sh"
 
 # shellcheck disable=SC2086
-install_missing $VELMORAN_BUILD_PACKAGES
+install_missing $VELMORAN_BUILD_PACKAGES libarchive-tools
 build_release
 
 DEMO="$ROOT/build/demo"
 rm -rf "$DEMO"
-mkdir -p "$DEMO/source/docs" "$DEMO/backup"
+mkdir -p "$DEMO/source/docs/drafts" "$DEMO/backup"
+# The demo keeps its settings, log and working directory to itself.
+export XDG_CONFIG_HOME="$DEMO/config" XDG_STATE_HOME="$DEMO/state" XDG_CACHE_HOME="$DEMO/cache"
+LOG="$DEMO/state/Tarn/Velmoran/Velmoran.LOG"
+# Append each run's log, so that the end shows all three runs.
+mkdir -p "$XDG_CONFIG_HOME/Tarn"
+printf '[Options]\nOverwriteLog=0\n' > "$XDG_CONFIG_HOME/Tarn/Velmoran.conf"
+
+# A small sample tree: text, a Japanese name, a subdirectory, some binary data.
 echo "Velmoran demo" > "$DEMO/source/readme.txt"
-echo "first draft" > "$DEMO/source/docs/draft.txt"
+echo "first draft" > "$DEMO/source/docs/drafts/draft.txt"
+echo "議事録" > "$DEMO/source/docs/会議.txt"
+head -c 200000 /dev/urandom > "$DEMO/source/docs/data.bin"
+touch -d '2024-01-01 12:00' "$DEMO"/source/readme.txt "$DEMO"/source/docs/drafts/draft.txt \
+    "$DEMO"/source/docs/会議.txt "$DEMO"/source/docs/data.bin
 
 # Binary fields of a definition: 4-byte little-endian integers, length-prefixed strings.
 int32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) \
@@ -35,15 +47,48 @@ DEF="$DEMO/sample.vmp"
     printf '\0\0\0\0\0\0\0\x80\xff\x3f'           # date of time-stamp mode 1 (unused)
     int32 1; int32 0; str "*.lzh;*.zip;*.jpg;*.tif;*.mp3;*.wav;*.wma;*.avi"
 } > "$DEF"
-echo "Sample definition: $DEF ($(stat -c %s "$DEF") bytes)"
+echo "Sample definition: $DEF"
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${1:-}" = "--window" ]; then
     echo "Starting the main window on the sample definition."
     exec "$ROOT/build/bin/velmoran" "$DEF"
 fi
-echo "No display: running a backup of the sample definition headless."
-set +e
-"$ROOT/build/bin/velmoran" "$DEF" /backup
-status=$?
-set -e
-echo "velmoran exited with status $status"
+
+run() {
+    echo "\$ velmoran $*"
+    env -u DISPLAY -u WAYLAND_DISPLAY "$ROOT/build/bin/velmoran" "$@"
+    echo "(exit status $?)"
+}
+show_backup() {
+    echo "--- backup tree"
+    (cd "$DEMO/backup" && find . -type f | sort)
+    find "$DEMO/backup" -name '*.lzh' | sort | while read -r a; do
+        echo "--- ${a#"$DEMO/backup/"}"
+        bsdtar -tvf "$a" 2>/dev/null || true
+    done
+}
+
+echo; echo "=== first backup"
+run "$DEF" /backup
+show_backup
+
+echo; echo "=== change one file, delete another, back up again"
+sleep 1
+echo "second draft" > "$DEMO/source/docs/drafts/draft.txt"
+echo "changed readme" > "$DEMO/source/readme.txt"
+rm "$DEMO/source/docs/data.bin"
+run "$DEF" /backup
+show_backup
+
+echo; echo "=== restore into an emptied source"
+mv "$DEMO/source" "$DEMO/source.before"
+run "$DEF" /restore
+if diff -r "$DEMO/source.before" "$DEMO/source"; then
+    echo "Restored tree is identical to the source before it was emptied."
+else
+    echo "Restored tree differs from the source." >&2
+    exit 1
+fi
+
+echo; echo "=== run log ($LOG)"
+cat "$LOG"
