@@ -3,10 +3,8 @@
 // and a full disk.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <cstdlib>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "ArchiverContract.h"
@@ -385,6 +383,20 @@ TEST(Commands, MemberCallbackAnswering0StopsTheCommand) {
     EXPECT_FALSE(Exists(dir / "out/f"));
 }
 
+namespace {
+
+// Result of a command run in a fresh process under a limit (RunLimited.cpp).
+int32_t RunLimited(const std::string& kind, uint64_t bytes, const std::string& command) {
+    std::string out;
+    Shell("/",
+          ShellQuote(UNLHA32_RUN_LIMITED) + " " + kind + " " + std::to_string(bytes) + " " +
+              ShellQuote(command),
+          &out);
+    return static_cast<int32_t>(std::strtol(out.c_str(), nullptr, 10));
+}
+
+} // namespace
+
 TEST(Commands, FullDiskKeepsTheOldArchive) {
     TempDir dir;
     WriteFile(dir / "small", "small file");
@@ -392,22 +404,17 @@ TEST(Commands, FullDiskKeepsTheOldArchive) {
     ASSERT_EQ(Lha("u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " small"), 0);
     const std::string bytes = ReadFile(dir / "a.lzh");
     const auto entries = ListDir(dir.Path());
-    // A child whose files may not grow past 1 MiB: writes fail as on a full disk.
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const struct rlimit limit { 1 << 20, 1 << 20 };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-        const int32_t r = Lha("u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " big");
-        ::_exit(r == ARC_ERROR_DISK_SPACE ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "result was not ARC_ERROR_DISK_SPACE";
+    // Files may not grow past 1 MiB: writes fail as on a full disk.
+    EXPECT_EQ(RunLimited("fsize", 1 << 20,
+                         "u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " big"),
+              ARC_ERROR_DISK_SPACE);
     EXPECT_EQ(ReadFile(dir / "a.lzh"), bytes);
     EXPECT_EQ(ListDir(dir.Path()), entries);
+    // Extraction too: the file being written goes, the error says why.
+    ASSERT_EQ(Lha("u -jm0 -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " big"), 0);
+    EXPECT_EQ(RunLimited("fsize", 1 << 20, "x -- " + Q(dir / "a.lzh") + " " + Q(dir / "out/")),
+              ARC_ERROR_DISK_SPACE);
+    EXPECT_EQ(ListDir(dir / "out"), std::vector<std::string>{"small"});
 }
 
 TEST(Commands, OutOfMemoryIsReportedAndKeepsTheOldArchive) {
@@ -416,32 +423,9 @@ TEST(Commands, OutOfMemoryIsReportedAndKeepsTheOldArchive) {
     WriteFile(dir / "text", TextData(100000));
     ASSERT_EQ(Lha("u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " small"), 0);
     const std::string bytes = ReadFile(dir / "a.lzh");
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        // Address space for what the process holds now and little more: the encoder's tables
-        // cannot be had.
-        long pages = 0;
-        if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-            if (std::fscanf(f, "%ld", &pages) != 1)
-                pages = 0;
-            std::fclose(f);
-        }
-        const std::string command =
-            "u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " text";
-        static char output[4096];
-        const rlim_t now =
-            static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
-        const struct rlimit limit { now + (256 << 10), now + (256 << 10) };
-        ::setrlimit(RLIMIT_AS, &limit);
-        const int32_t r = Unlha(nullptr, command.c_str(), output, sizeof output);
-        if (r != ARC_ERROR_ENOUGH_MEMORY)
-            std::fprintf(stderr, "result 0x%x\n", static_cast<unsigned>(r));
-        ::_exit(r == ARC_ERROR_ENOUGH_MEMORY ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        << "result was not ARC_ERROR_ENOUGH_MEMORY";
+    // Too little address space for the work file's buffer and the encoder's tables.
+    EXPECT_EQ(RunLimited("memory", 256 << 10,
+                         "u -- " + Q(dir / "a.lzh") + " " + Q(dir.Path() + "/") + " text"),
+              ARC_ERROR_ENOUGH_MEMORY);
     EXPECT_EQ(ReadFile(dir / "a.lzh"), bytes);
 }
