@@ -54,3 +54,30 @@ TEST(ConsoleHostTest, DebugLinesOnlyInDebugMode) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(ConsoleHostTest, ProgressLineOnATerminalIsRedrawnAndClearedAtTheEnd) {
+    std::ostringstream err;
+    TConsoleHost host(err);
+    host.SetProgressLine(true);
+    host.SetStatusText(1, "/src/docs");
+    EXPECT_EQ(err.str(), ""); // idle: no progress line
+    host.SetBusy(true);
+    host.SelectRow(2);
+    host.SetStatusText(0, "1.0 kBytes - a.txt");
+    EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt");
+    host.SetStatusText(0, "2.0 kBytes - a.txt"); // within 400 ms: not redrawn
+    EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt");
+    host.MessageBox(TMsgKind::Error, "boom", TMsgButtons::Ok); // a message clears the line first
+    host.SetBusy(false);
+    EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt\r\x1b[Kboom\n");
+
+    std::ostringstream cron;
+    TConsoleHost quiet(cron); // not a terminal: only the messages
+    quiet.SetBusy(true);
+    quiet.SetStatusText(0, "x");
+    EXPECT_EQ(cron.str(), "");
+}
+
+} // namespace

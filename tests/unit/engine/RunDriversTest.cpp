@@ -1,0 +1,118 @@
+#include "engine/EVMError.h"
+#include "tests/unit/engine/EngineFixture.h"
+
+#include <cstring>
+
+using namespace engine;
+using testing_support::EngineFixture;
+using testing_support::ReadAll;
+using testing_support::RecordingLibrary;
+
+namespace {
+
+class RunDriversTest : public EngineFixture {
+protected:
+    RunDriversTest() {
+        def.FileName = tmp / "d.vmp";
+        state.LogFile = tmp / "v.log";
+    }
+    void AddItem(const std::string& src, const std::string& dst) {
+        auto item = std::make_unique<definition::TVMTask>();
+        item->SrcDirs = src;
+        item->DstDir = dst;
+        def.Tasks.push_back(std::move(item));
+    }
+    RecordingLibrary lha{"libunlha32.so"};
+    definition::TVMDefinition def;
+};
+
+TEST_F(RunDriversTest, EmptyDefinitionWritesStartAndEndLines) {
+    eng.AtnVMExecute(def);
+    const auto& lines = state.RunLog.Lines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NE(lines[0].find("] バックアップ開始(" + def.FileName + ")"), std::string::npos);
+    EXPECT_NE(lines[1].find("] バックアップ完了．"), std::string::npos);
+    EXPECT_NE(ReadAll(state.LogFile).find("バックアップ完了．\r\n\r\n"), std::string::npos);
+    EXPECT_FALSE(host.IsEnabled(app::TAction::VMStop)); // idle again
+    EXPECT_FALSE(host.Busy);
+}
+
+TEST_F(RunDriversTest, EmptyWorkingDirectoryFallsBackToThePrivateOne) {
+    const char* old = std::getenv("XDG_CACHE_HOME");
+    const std::string saved = old ? old : "";
+    ::setenv("XDG_CACHE_HOME", (tmp / "cache").c_str(), 1);
+    state.TempDir.clear();
+    eng.AtnVMExecute(def);
+    EXPECT_EQ(state.TempDir, tmp / "cache/Tarn/Velmoran/tmp");
+    EXPECT_FALSE(state.ErrorOccurred);
+    if (old)
+        ::setenv("XDG_CACHE_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CACHE_HOME");
+}
+
+TEST_F(RunDriversTest, CancelledQuestionRunsNothingButLogs) {
+    AddItem(tmp / "src", tmp / "dst");
+    def.MsgBeforeExec = true;
+    def.MsgBeforeExecText = "Insert the backup disk.";
+    host.Answers = {app::TMsgAnswer::Cancel};
+    eng.AtnVMExecute(def);
+    EXPECT_EQ(state.RunLog.Lines().size(), 1u); // the start line only
+    EXPECT_EQ(lha.Calls(), 0);
+    EXPECT_TRUE(std::filesystem::exists(state.LogFile));
+}
+
+TEST_F(RunDriversTest, UnusableLogFileEndsTheRunBeforeAnyItem) {
+    AddItem(tmp / "src", tmp / "dst");
+    state.LogFile = tmp / "missing/dir/v.log";
+    eng.AtnVMExecute(def);
+    EXPECT_TRUE(state.ErrorOccurred);
+    ASSERT_GE(state.RunLog.Lines().size(), 2u);
+    EXPECT_NE(state.RunLog.Lines()[1].find("一時ディレクトリまたはログファイルの異常．"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst"));
+}
+
+TEST_F(RunDriversTest, ItemsAreCopiesAndTheDefinitionStaysUnchanged) {
+    std::filesystem::create_directories(tmp / "src");
+    AddItem(tmp / "src", tmp / "dst");
+    const definition::TVMTask before = *def.Tasks[0];
+    eng.AtnVMExecute(def);
+    EXPECT_EQ(*def.Tasks[0], before);
+}
+
+TEST_F(RunDriversTest, HistoryVersionsNeverTouchTheUsersFilesInTheWorkingDirectory) {
+    // A user's own file in the working directory, named like a member.
+    tmp.Write("work/a.txt", "mine");
+    std::filesystem::create_directories(tmp / "src");
+    std::filesystem::create_directories(tmp / "dst/src");
+    tmp.Write("dst/src/src.lzh", "archive");
+    lha.AddMember("a.txt", 1, 44 << 9 | 1 << 5 | 1, 0, "a");
+    definition::TVMTask item;
+    item.SrcDirs = tmp / "src";
+    item.DstDir = tmp / "dst";
+    item.EnableLzhCache = false;
+    eng.DoTask(item);
+    // The unpack of the old version went to a private directory, not the working directory.
+    ASSERT_GE(lha.Calls(), 1);
+    EXPECT_EQ(lha.Command(0).find(" \"" + state.TempDir + "/\""), std::string::npos)
+        << lha.Command(0);
+    EXPECT_NE(lha.Command(0).find(state.TempDir + "/$vm$old"), std::string::npos) << lha.Command(0);
+    EXPECT_EQ(ReadAll(tmp / "work/a.txt"), "mine");
+    // The private directory is gone again (kept only in debug mode).
+    for (const auto& e : std::filesystem::directory_iterator(tmp / "work"))
+        EXPECT_EQ(e.path().filename(), "a.txt");
+}
+
+TEST_F(RunDriversTest, ProgressTextIsThrottled) {
+    archives::TExtractingInfoEx info{};
+    std::strcpy(info.destName, "dir/file.txt");
+    info.writtenSize = 2560;
+    eng.AFProgress(1, &info);
+    EXPECT_EQ(host.Status[0], "2.5 kBytes - file.txt");
+    info.writtenSize = 5120;
+    eng.AFProgress(1, &info); // within 400 ms: unchanged
+    EXPECT_EQ(host.Status[0], "2.5 kBytes - file.txt");
+}
+
+} // namespace
