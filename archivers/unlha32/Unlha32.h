@@ -20,9 +20,11 @@
  *   names       files to pack, or members to act on; "@path" reads names from a response file
  *               (one per line, between the line's first and last double quote; lines end in
  *               CR LF or LF). A name that names an existing file (packing) or member (the other
- *               commands) exactly is that one; otherwise '*' (any run of characters, '/'
- *               included) and '?' (one character) are wildcards; "*.*" is every name. Names
- *               are case-sensitive and use '/' between parts; '\' and ':' are ordinary.
+ *               commands) exactly is that one; otherwise '*' (any run of characters) and '?'
+ *               (one character) are wildcards: against a member's whole path ('*' also
+ *               spans '/'), or for packing against the names in the directory the name's
+ *               last part is in; "*.*" is every name. Names are case-sensitive and use '/'
+ *               between parts; '\' and ':' are ordinary.
  *               No names: every member, or for packing every file of the base directory.
  *
  * COMMANDS
@@ -102,9 +104,10 @@
  * size), ARC_STATE_COPY before the work file becomes the archive and ARC_STATE_END when the
  * command is finished. A non-zero reply (to any but ARC_STATE_END) cancels: the command stops
  * with ARC_ERROR_USER_CANCEL, an update leaves the old archive as it was, and a file being
- * extracted is removed. The member callback (SetEnumMembersProc64) is called for each member a
- * command acts on with a record that starts with a complete ArcMemberRecord (zeros after it);
- * answering 0 cancels the same way.
+ * extracted is removed. The member callback (SetEnumMembersProc64) is called for each existing
+ * member a command extracts, tests, replaces or deletes, with a record that starts with a
+ * complete ArcMemberRecord (zeros after it, up to the announced size); answering 0 cancels the
+ * same way.
  *
  * MEMBER RECORDS: osType is the header's OS id byte ('U' Unix, 'M' MS-DOS, ...); the attribute
  * letters are six: 'd' directory, 'a' archive (every file), 's' system, 'o' read-only (no owner

@@ -11,6 +11,8 @@
 #include "ArchiverContract.h"
 #include "TestSupport.h"
 #include "archivers/unlha32/ArchiveReader.h"
+#include "archivers/unlha32/Crc16.h"
+#include "archivers/unlha32/LzhEncoder.h"
 #include "archivers/unlha32/Unlha32.h"
 
 using namespace unlha_test;
@@ -52,6 +54,63 @@ int32_t Exercise(const TempDir& dir, const std::string& path) {
     return Lha("t " + Q(path));
 }
 
+struct StringSink : unlha::ByteSink {
+    std::string data;
+    void Write(const uint8_t* d, std::size_t n) override {
+        data.append(reinterpret_cast<const char*>(d), n);
+    }
+};
+
+void Put16(std::string& s, unsigned v) {
+    s += static_cast<char>(v & 0xFF);
+    s += static_cast<char>((v >> 8) & 0xFF);
+}
+
+// A -lh5- member with a level-0 or level-1 header as MS-DOS programs write them; level 1 gets
+// a file-name and a Unix-time extension.
+std::string OldMember(int level, const std::string& name, const std::string& data) {
+    StringSink packed;
+    {
+        unlha::LzhEncoder encoder(unlha::Method::Lh5, packed);
+        encoder.Write(reinterpret_cast<const uint8_t*>(data.data()), data.size());
+        encoder.Finish();
+    }
+    std::string ext;
+    if (level == 1) {
+        ext += '\x01';
+        ext += "long " + name;
+        Put16(ext, 7);
+        ext += '\x54';
+        Put16(ext, 0xF100);
+        Put16(ext, 0x6553);
+        Put16(ext, 0);
+    }
+    std::string h(2, '\0');
+    h += "-lh5-";
+    const std::size_t size = packed.data.size() + ext.size();
+    Put16(h, size & 0xFFFF);
+    Put16(h, static_cast<unsigned>(size >> 16));
+    Put16(h, data.size() & 0xFFFF);
+    Put16(h, static_cast<unsigned>(data.size() >> 16));
+    Put16(h, 0x6000);
+    Put16(h, 0x5880);
+    h += '\x20';
+    h += static_cast<char>(level);
+    h += static_cast<char>(name.size());
+    h += name;
+    Put16(h, unlha::Crc16(data.data(), data.size()));
+    if (level == 1) {
+        h += 'M';
+        Put16(h, static_cast<unsigned>(name.size() + 8));
+    }
+    h[0] = static_cast<char>(h.size() - 2);
+    unsigned sum = 0;
+    for (std::size_t i = 2; i < h.size(); ++i)
+        sum += static_cast<unsigned char>(h[i]);
+    h[1] = static_cast<char>(sum);
+    return h + ext + packed.data;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,8 +134,15 @@ int main(int argc, char** argv) {
     // from the writer, and a hand-made archive with a directory member.
     seeds.push_back(StoredMember("d", "", 040755) + StoredMember("d/f", "data") +
                     std::string(1, '\0'));
+    // Members with level-0 and level-1 headers.
+    seeds.push_back(OldMember(0, "dir\\old0.txt", TextData(20000, 4)) +
+                    OldMember(1, "old1.txt", MixedData(40000, 5)) + std::string(1, '\0'));
 
     const std::string target = dir / "fuzz.lzh";
+    for (const std::string& seed : seeds) {
+        WriteFile(target, seed);
+        Expect(Lha("t " + Q(target)) == 0, "a seed archive does not pass the test");
+    }
     // Truncation at every byte of every member header (each field cut in every place), at a
     // few places inside each member's data, and just before the end mark.
     for (const std::string& seed : seeds) {
