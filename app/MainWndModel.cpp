@@ -79,6 +79,9 @@ void TMainWndModel::AtnFileSaveAs() {
 }
 
 bool TMainWndModel::FormCloseQuery() {
+    // A run uses the definition and the log: the window waits until it has ended.
+    if (Running)
+        return false;
     if (!Definition.Modified)
         return true;
     const TMsgAnswer answer =

@@ -24,6 +24,8 @@ public:
     // Run state.
     bool BatchMode = false;
     bool Stopped = false;
+    // A run is in progress (the window must not close under it).
+    bool Running = false;
     // The user confirmed a stop during this run (the run ended early).
     bool UserBreakOccurred = false;
     bool ErrorOccurred = false;

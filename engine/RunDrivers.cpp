@@ -31,6 +31,7 @@ void TVMEngine::EnterBusyState() {
     host.SetStatusText(0, "");
     host.SetBusy(true);
     host.SetListEnabled(false);
+    state_.Running = true;
     state_.Stopped = false;
     state_.UserBreakOccurred = false;
     host.SetActionEnabled(app::TAction::VMStop, true);
@@ -111,6 +112,7 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
         ~Finish() {
             app::TRunState& state = engine.state_;
             app::TRunHost& host = state.Host();
+            state.Running = false;
             host.SetBusy(false);
             def.UpdateTitle(host);
             if (!state.LogFile.empty()) {
@@ -179,6 +181,7 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
         definition::TVMDefinition& def;
         ~Finish() {
             app::TRunHost& host = state.Host();
+            state.Running = false;
             host.SetBusy(false);
             def.UpdateTitle(host);
             if (!state.LogFile.empty()) {
@@ -231,6 +234,7 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
         app::TRunState& state;
         definition::TVMDefinition& def;
         ~Finish() {
+            state.Running = false;
             state.Host().SetBusy(false);
             def.UpdateTitle(state.Host());
         }

@@ -191,6 +191,9 @@ TEST_F(StartUpTest, FailingDriverLeavesTheWindowOpen) {
 class MainWndModelTest : public StartUpTest {};
 
 TEST_F(MainWndModelTest, CloseQuestionAndSave) {
+    model.Running = true;
+    EXPECT_FALSE(model.FormCloseQuery()); // never under a running run
+    model.Running = false;
     EXPECT_TRUE(model.FormCloseQuery()); // unmodified: no question
     EXPECT_TRUE(host.Messages.empty());
 
