@@ -53,11 +53,38 @@ inline std::size_t DecodeChar(platform::CodePage cp, const unsigned char* p,
         *code = b;
         return 1;
     }
-    std::size_t n = 1;
-    const CharCode c = platform::CharCodeAt(
-        std::string_view(reinterpret_cast<const char*>(p), static_cast<std::size_t>(end - p)), 0,
-        &n);
-    *code = n == 1 ? kStrayByteBase + b : c;
+    // UTF-8, decoded here rather than through the platform layer because the search does it
+    // for every character; the same sequences are valid (no overlong forms, no surrogates,
+    // nothing past U+10FFFF).
+    std::size_t n = 0;
+    CharCode c = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        n = 2;
+        c = b & 0x1Fu;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        n = 3;
+        c = b & 0x0Fu;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        n = 4;
+        c = b & 0x07u;
+    }
+    if (n == 0 || static_cast<std::size_t>(end - p) < n) {
+        *code = kStrayByteBase + b;
+        return 1;
+    }
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((p[k] & 0xC0) != 0x80) {
+            *code = kStrayByteBase + b;
+            return 1;
+        }
+        c = (c << 6) | (p[k] & 0x3Fu);
+    }
+    if ((n == 3 && c < 0x800) || (n == 4 && (c < 0x10000 || c > 0x10FFFF)) ||
+        (c >= 0xD800 && c <= 0xDFFF)) {
+        *code = kStrayByteBase + b;
+        return 1;
+    }
+    *code = c;
     return n;
 }
 

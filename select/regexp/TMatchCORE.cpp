@@ -4,8 +4,11 @@
 
 namespace regexp {
 
-TMatchCORE::RunResult TMatchCORE::RunDFA(const TRE_DFA& dfa, int state, const Byte* p,
-                                         const Byte* end, platform::CodePage cp) const {
+// The helpers of the two searches are inlined into them: the searches run once per name and
+// pattern, so their call overhead is a good part of the time.
+[[gnu::always_inline]] inline TMatchCORE::RunResult
+TMatchCORE::RunDFA(const TRE_DFA& dfa, int state, const Byte* p, const Byte* end,
+                   platform::CodePage cp) const {
     const Byte* q = p;
     const Byte* lastAccept = nullptr;
     CharCode c = 0;
@@ -31,8 +34,9 @@ TMatchCORE::RunResult TMatchCORE::RunDFA(const TRE_DFA& dfa, int state, const By
     return RunResult{lastAccept, state, c, q, false};
 }
 
-bool TMatchCORE::PlainSearch(const Byte* begin, const Byte* end, const Byte** matchStart,
-                             const Byte** matchEnd) const {
+[[gnu::always_inline]] inline bool TMatchCORE::PlainSearch(const Byte* begin, const Byte* end,
+                                                           const Byte** matchStart,
+                                                           const Byte** matchEnd) const {
     const TRE_DFA& dfa = CurrentDFA();
     if (begin == end) {
         if (!dfa.Accepting(dfa.Initial()))
@@ -52,9 +56,9 @@ bool TMatchCORE::PlainSearch(const Byte* begin, const Byte* end, const Byte** ma
     return false;
 }
 
-const TMatchCORE::Byte* TMatchCORE::MatchAt(const TRE_DFA& dfa, int state, const Byte* p,
-                                            const Byte* end, platform::CodePage cp,
-                                            bool* reachedEnd) const {
+[[gnu::always_inline]] inline const TMatchCORE::Byte*
+TMatchCORE::MatchAt(const TRE_DFA& dfa, int state, const Byte* p, const Byte* end,
+                    platform::CodePage cp, bool* reachedEnd) const {
     const RunResult r = RunDFA(dfa, state, p, end, cp);
     if (reachedEnd)
         *reachedEnd = r.atEnd;
@@ -66,9 +70,9 @@ const TMatchCORE::Byte* TMatchCORE::MatchAt(const TRE_DFA& dfa, int state, const
 // At a line head both the anchored and the unanchored alternatives may match; the longer
 // match wins. (Giving up when the anchored ones fail would lose the empty match of a pattern
 // such as '^a|b*' in an empty subject, which no later start position can find.)
-const TMatchCORE::Byte* TMatchCORE::MatchAtLineHead(const TRE_DFA& dfa, const Byte* p,
-                                                    const Byte* end, platform::CodePage cp,
-                                                    bool* reachedEnd) const {
+[[gnu::always_inline]] inline const TMatchCORE::Byte*
+TMatchCORE::MatchAtLineHead(const TRE_DFA& dfa, const Byte* p, const Byte* end,
+                            platform::CodePage cp, bool* reachedEnd) const {
     if (reachedEnd)
         *reachedEnd = false;
     if (!dfa.HeadAnchored())
@@ -82,8 +86,9 @@ const TMatchCORE::Byte* TMatchCORE::MatchAtLineHead(const TRE_DFA& dfa, const By
     return plain && plain >= anchored ? plain : anchored;
 }
 
-bool TMatchCORE::AnchoredSearch(const Byte* begin, const Byte* end, const Byte** matchStart,
-                                const Byte** matchEnd) const {
+[[gnu::always_inline]] inline bool TMatchCORE::AnchoredSearch(const Byte* begin, const Byte* end,
+                                                              const Byte** matchStart,
+                                                              const Byte** matchEnd) const {
     const TRE_DFA& dfa = CurrentDFA();
     const platform::CodePage cp = platform::ActiveCodePage();
     auto found = [&](const Byte* s, const Byte* e) {
@@ -124,6 +129,21 @@ bool TMatchCORE::AnchoredSearch(const Byte* begin, const Byte* end, const Byte**
     if (dfa.TailAnchored() && dfa.LineTailNext(dfa.Initial()) != TRE_DFA::kNone)
         return found(end, end);
     return false;
+}
+
+bool TMatchCORE::Search(std::string_view text, bool anchored, std::size_t* from,
+                        std::size_t* to) const {
+    const auto* begin = reinterpret_cast<const Byte*>(text.data());
+    const Byte* end = begin + text.size();
+    const Byte* s = nullptr;
+    const Byte* e = nullptr;
+    const bool found =
+        anchored ? AnchoredSearch(begin, end, &s, &e) : PlainSearch(begin, end, &s, &e);
+    if (found) {
+        *from = static_cast<std::size_t>(s - begin);
+        *to = static_cast<std::size_t>(e - begin);
+    }
+    return found;
 }
 
 } // namespace regexp

@@ -7,6 +7,9 @@
 
 #include "select/regexp/TRegularExpression.h"
 
+#include <cstddef>
+#include <string_view>
+
 namespace regexp {
 
 enum class TMatchCORE_LineSeparator {
@@ -23,6 +26,10 @@ public:
 
 protected:
     using Byte = unsigned char;
+
+    // Searches text with the plain or the anchored procedure; on a match stores its byte
+    // offsets from text's start and returns true.
+    bool Search(std::string_view text, bool anchored, std::size_t* from, std::size_t* to) const;
 
     // The leftmost match, and at that start the longest, of a pattern without anchors.
     // Stores its bounds and returns true when there is one.

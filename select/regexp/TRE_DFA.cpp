@@ -54,16 +54,6 @@ private:
 
 } // namespace
 
-int TRE_DFA::NextByWalk(int state, CharCode c) const {
-    for (const auto& t : states_[state].transitions) {
-        if (t.lo > c)
-            break;
-        if (c <= t.hi)
-            return t.target;
-    }
-    return kNone;
-}
-
 void TRE_DFA::Build(const TRE_NFA& nfa) {
     states_.clear();
     rows_.clear();

@@ -56,13 +56,24 @@ public:
         const Row& row = rows_[state];
         if (!row.selfLoop)
             return p;
+        while (end - p >= 4 && row.stays[p[0]] && row.stays[p[1]] && row.stays[p[2]] &&
+               row.stays[p[3]])
+            p += 4;
         while (p < end && row.stays[*p])
             ++p;
         return p;
     }
 
     // The state reached by a label, walking the sorted transitions, or kNone.
-    int NextByWalk(int state, CharCode c) const;
+    int NextByWalk(int state, CharCode c) const {
+        for (const auto& t : states_[state].transitions) {
+            if (t.lo > c)
+                break;
+            if (c <= t.hi)
+                return t.target;
+        }
+        return kNone;
+    }
     // The states reached by the line-head and line-tail codes of the NFA, or kNone.
     int LineHeadNext(int state) const { return states_[state].lineHeadTarget; }
     int LineTailNext(int state) const { return states_[state].lineTailTarget; }

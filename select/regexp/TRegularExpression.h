@@ -9,6 +9,7 @@
 #include "select/regexp/TRE_DFA.h"
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -50,6 +51,19 @@ protected:
     virtual void Compile(const std::string& pattern);
 
     const TRE_DFA& CurrentDFA() const { return *currentDfa_; }
+
+    // The common case of SetRegExp, kept inline: makes a cached pattern current when no
+    // preprocessing is on. False when the full assignment is needed.
+    bool SelectCached(std::string_view pattern) {
+        if (preprocessor_.UseSynonymDic || preprocessor_.UseFuzzyCharDic)
+            return false;
+        const int found = Find(pattern, Fingerprint(pattern));
+        if (found < 0)
+            return false;
+        SelectEntry(found);
+        regExpIsCached_ = true;
+        return true;
+    }
     TREPreProcessor& PreProcessor() { return preprocessor_; }
     const TREPreProcessor& PreProcessor() const { return preprocessor_; }
 
@@ -60,7 +74,15 @@ private:
         std::size_t size = 0;
         std::uint64_t head = 0;
         std::uint64_t tail = 0;
-        explicit Fingerprint(std::string_view s);
+        explicit Fingerprint(std::string_view s) : size(s.size()) {
+            if (size >= 8) {
+                std::memcpy(&head, s.data(), 8);
+                std::memcpy(&tail, s.data() + size - 8, 8);
+            } else {
+                for (std::size_t i = 0; i < size; ++i)
+                    head |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * i);
+            }
+        }
         bool operator==(const Fingerprint&) const = default;
     };
 
@@ -70,10 +92,30 @@ private:
         std::unique_ptr<TRE_DFA> dfa;
     };
 
-    int Find(std::string_view key, const Fingerprint& fingerprint) const;
+    // The entry holding key, or -1. Patterns are unique in the cache, so the order of the
+    // search does not change the result: the current entry and the one inserted after it come
+    // first, because a list of patterns assigned in turn finds them there.
+    int Find(std::string_view key, const Fingerprint& fingerprint) const {
+        auto equal = [&](int i) {
+            return cache_[i].fingerprint == fingerprint &&
+                   (key.size() <= 16 || cache_[i].pattern == key);
+        };
+        if (equal(current_))
+            return current_;
+        if (current_ > 0 && equal(current_ - 1))
+            return current_ - 1;
+        for (int i = CacheCount() - 1; i >= 0; --i) {
+            if (equal(i))
+                return i;
+        }
+        return -1;
+    }
     // Makes the entry of key current, compiling it into a new entry when it is not cached.
     void Select(std::string_view key);
-    void SelectEntry(int index);
+    void SelectEntry(int index) {
+        current_ = index;
+        currentDfa_ = cache_[index].dfa.get();
+    }
 
     std::vector<Entry> cache_;
     int current_ = 0;
