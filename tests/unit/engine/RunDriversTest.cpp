@@ -116,3 +116,73 @@ TEST_F(RunDriversTest, ProgressTextIsThrottled) {
 }
 
 } // namespace
+
+namespace {
+
+class DoTaskTest : public RunDriversTest {
+protected:
+    definition::TVMTask Item(const std::string& src, const std::string& dst) {
+        definition::TVMTask item;
+        item.SrcDirs = src;
+        item.DstDir = dst;
+        return item;
+    }
+    int CodeOf(const definition::TVMTask& item) {
+        try {
+            eng.DoTask(item);
+        } catch (const EVMError& e) {
+            return e.Code();
+        }
+        return 0;
+    }
+    bool Logged(const std::string& text) const {
+        for (const auto& line : state.RunLog.Lines())
+            if (line.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+};
+
+TEST_F(DoTaskTest, SourceAndDestinationConflicts) {
+    std::filesystem::create_directories(tmp / "data/docs");
+    // Destination inside the source, with subdirectories: refused with code 2.
+    EXPECT_EQ(CodeOf(Item(tmp / "data", tmp / "data/bk")), EVMError::ItemRefusedCode);
+    EXPECT_TRUE(Logged("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
+    EXPECT_TRUE(state.ErrorOccurred);
+    // A destination whose name only starts like the source is no conflict.
+    EXPECT_EQ(CodeOf(Item(tmp / "data", tmp / "databackup")), 0);
+    // The archive directory of data/docs below data is data/docs itself.
+    auto same = Item(tmp / "data/docs", tmp / "data");
+    same.SubDir = false;
+    EXPECT_EQ(CodeOf(same), EVMError::ItemRefusedCode);
+    EXPECT_TRUE(Logged("コピー元ディレクトリとコピー先ディレクトリは異ならなければなりません．"));
+    // The working directory as a source: logged, no exception.
+    state.RunLog.Clear();
+    EXPECT_EQ(CodeOf(Item(state.TempDir, tmp / "bk")), 0);
+    EXPECT_TRUE(Logged("コピー元ディレクトリは一時ファイルディレクトリであってはなりません．"));
+    // A missing source.
+    EXPECT_EQ(CodeOf(Item(tmp / "nowhere", tmp / "bk")), 0);
+    EXPECT_TRUE(Logged("コピー元ディレクトリが存在しません。"));
+}
+
+TEST_F(DoTaskTest, FullDiskIsReportedAndNothingElseIsTouched) {
+    std::filesystem::create_directories(tmp / "src");
+    tmp.Write("src/a.txt", "a");
+    lha.SetResult(0, 0x8005);
+    auto item = Item(tmp / "src", tmp / "dst");
+    EXPECT_EQ(CodeOf(item), 0);
+    EXPECT_TRUE(Logged("] ディスク容量が不足．"));
+    EXPECT_TRUE(state.ErrorOccurred);
+    // The pass ended at the failure: no listing cache claims the file is backed up.
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dst/src/src.lst"));
+}
+
+TEST_F(DoTaskTest, CancelInTheLibraryIsAUserBreak) {
+    std::filesystem::create_directories(tmp / "src");
+    tmp.Write("src/a.txt", "a");
+    lha.SetResult(0, 0x8020);
+    EXPECT_EQ(CodeOf(Item(tmp / "src", tmp / "dst")), EVMError::UserBreakCode);
+    EXPECT_TRUE(Logged("] ユーザーによる中断．"));
+}
+
+} // namespace
