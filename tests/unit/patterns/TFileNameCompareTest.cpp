@@ -210,18 +210,6 @@ TEST(TFileNameCompare, InvalidItemsRaiseAtEveryMatchThatReachesThem) {
     EXPECT_TRUE(escaped.MatchName("data"));
 }
 
-TEST(TFileNameCompare, ANameOnBothListsIsNotTaken) {
-    // The way the selection uses a target and a skip list.
-    TFileNameCompare target = FileList("*.txt;*.doc");
-    TFileNameCompare skip = FileList("old*");
-    auto taken = [&](const std::string& name) {
-        return target.MatchName(name) && !skip.MatchName(name);
-    };
-    EXPECT_TRUE(taken("new.txt"));
-    EXPECT_FALSE(taken("old.txt"));
-    EXPECT_FALSE(taken("new.csv"));
-}
-
 TEST(TFileNameCompare, ManyItemsStillMatchWhenTheCacheOverflows) {
     std::string text;
     for (int i = 0; i < 45; ++i)

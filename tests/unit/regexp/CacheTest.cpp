@@ -131,13 +131,3 @@ TEST(PatternCache, ABadPatternOnAFullCacheStillEvictsTheOldest) {
     EXPECT_EQ(awk.CachedPattern(28), Pattern(2));
     EXPECT_EQ(awk.CachedPattern(1), Pattern(29));
 }
-
-TEST(PatternCache, ComponentsKeepTheirOwnCaches) {
-    CountingAWKStr first, second;
-    first.SetRegExp("a+");
-    second.SetRegExp("a+");
-    EXPECT_EQ(first.compiles, 1);
-    EXPECT_EQ(second.compiles, 1);
-    EXPECT_EQ(MatchWith(first, "baa"), (Found{2, 2}));
-    EXPECT_EQ(MatchWith(second, "baa"), (Found{2, 2}));
-}

@@ -146,15 +146,3 @@ TEST(TREScanner, Utf8CharactersAndStrayBytesStepBackWhole) {
               (std::vector<Tok>{kOpen, R(0x3042, 0x3093), kClose, kEnd}));
     EXPECT_EQ(Tokens("\\x4\xE6\x97\xA5"), (std::vector<Tok>{C(4), C(0x65E5), kEnd}));
 }
-
-TEST(TREScanner, StepBackAtTheStartStaysInside) {
-    TREScanner scanner("ab");
-    scanner.StepBack();
-    EXPECT_EQ(scanner.Position(), 1u);
-    scanner.GetTokenNormal();
-    EXPECT_EQ(scanner.Position(), 2u);
-    scanner.StepBack();
-    EXPECT_EQ(scanner.Position(), 1u);
-    EXPECT_EQ(scanner.GetTokenNormal(), TREToken::Char);
-    EXPECT_EQ(scanner.Code(), static_cast<CharCode>('a'));
-}
