@@ -1,5 +1,6 @@
 #include "archives/CmdOpt.h"
 #include "engine/ArchiveNames.h"
+#include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
@@ -98,14 +99,7 @@ void TVMEngine::DoTask(const definition::TVMTask& item) {
 
 void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::string& src) {
     app::TRunHost& host = state_.Host();
-    // The status panels are cleared however the pass ends.
-    struct PanelReset {
-        app::TRunHost& host;
-        ~PanelReset() {
-            host.SetStatusText(1, "");
-            host.SetStatusText(0, "");
-        }
-    } panelReset{host};
+    const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     const std::string ns = NormalisedPath(src);
@@ -298,12 +292,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         CheckUserBreak();
         ChooseDirs(srcSubdirs, item);
         for (const auto& dir : srcSubdirs) {
-            definition::TVMTask sub;
-            sub.Assign(item);
-            sub.DstDir = archiveDir;
-            sub.SrcDirs = platform::IncludeTrailingPathDelimiter(src) + dir.Name;
-            sub.MsgBeforeExecution = false;
-            DoTask(sub);
+            DoTask(SubdirectoryItem(item, src, dir.Name, archiveDir));
             host.SetStatusText(1, archiveDir);
         }
     }

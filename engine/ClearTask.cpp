@@ -1,4 +1,5 @@
 #include "engine/ArchiveNames.h"
+#include "engine/DirectoryPass.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
@@ -83,13 +84,7 @@ void TVMEngine::DoClearTask(const definition::TVMTask& item, platform::TDateTime
 void TVMEngine::ClearDirectory(const definition::TVMTask& item, const std::string& src,
                                platform::TDateTime cutoff) {
     app::TRunHost& host = state_.Host();
-    struct PanelReset {
-        app::TRunHost& host;
-        ~PanelReset() {
-            host.SetStatusText(1, "");
-            host.SetStatusText(0, "");
-        }
-    } panelReset{host};
+    const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     const std::string prefix = platform::IncludeTrailingPathDelimiter(archiveDir);
@@ -130,12 +125,7 @@ void TVMEngine::ClearDirectory(const definition::TVMTask& item, const std::strin
         CheckUserBreak();
         selection::ScanDirs(dirs, archiveDir, false);
         for (const auto& dir : dirs) {
-            definition::TVMTask sub;
-            sub.Assign(item);
-            sub.DstDir = archiveDir;
-            sub.SrcDirs = platform::IncludeTrailingPathDelimiter(src) + dir.Name;
-            sub.MsgBeforeExecution = false;
-            DoClearTask(sub, cutoff);
+            DoClearTask(SubdirectoryItem(item, src, dir.Name, archiveDir), cutoff);
             host.SetStatusText(1, item.DstDir);
         }
     }

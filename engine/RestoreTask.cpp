@@ -1,4 +1,5 @@
 #include "engine/ArchiveNames.h"
+#include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
@@ -30,13 +31,7 @@ void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
 
 void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::string& src) {
     app::TRunHost& host = state_.Host();
-    struct PanelReset {
-        app::TRunHost& host;
-        ~PanelReset() {
-            host.SetStatusText(1, "");
-            host.SetStatusText(0, "");
-        }
-    } panelReset{host};
+    const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     TVMFiles members, destFiles, destSubdirs, archSubdirs;
@@ -133,12 +128,7 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     if (item.SubDir) {
         CheckUserBreak();
         for (const auto& dir : archSubdirs) {
-            definition::TVMTask sub;
-            sub.Assign(item);
-            sub.DstDir = archiveDir;
-            sub.SrcDirs = prefix + dir.Name;
-            sub.MsgBeforeExecution = false;
-            DoRestoreTask(sub);
+            DoRestoreTask(SubdirectoryItem(item, src, dir.Name, archiveDir));
             host.SetStatusText(1, archiveDir);
         }
     }

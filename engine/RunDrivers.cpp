@@ -8,6 +8,7 @@
 #include "select/TVMFiles.h"
 
 #include <cstring>
+#include <functional>
 
 namespace engine {
 
@@ -95,6 +96,65 @@ private:
 
 } // namespace
 
+namespace {
+
+// The end of every run, however it ends: idle again, the title and actions back, and for
+// backup and restore the log file written (and shown after an error).
+class RunEnd {
+public:
+    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool writeLog, bool close)
+        : state_(state), def_(def), writeLog_(writeLog), close_(close) {}
+    RunEnd(const RunEnd&) = delete;
+    RunEnd& operator=(const RunEnd&) = delete;
+    ~RunEnd() {
+        app::TRunHost& host = state_.Host();
+        state_.Running = false;
+        host.SetBusy(false);
+        def_.UpdateTitle(host);
+        if (writeLog_ && !state_.LogFile.empty()) {
+            state_.RunLog.WriteLogFile(host, state_.LogFile, state_.OverwriteLog);
+            if (state_.ErrorOccurred && def_.ShowLog)
+                app::ShowLogFile(host, state_.LogFile);
+        }
+        if (close_)
+            host.CloseMainWindow();
+    }
+
+private:
+    app::TRunState& state_;
+    definition::TVMDefinition& def_;
+    bool writeLog_;
+    bool close_;
+};
+
+// Runs one item's task on a fresh copy of it, under the lock of its destination; returns 0 or
+// the code of the EVMError that ended it.
+int RunItem(app::TRunState& state, const definition::TVMTask& source,
+            const std::function<void(const definition::TVMTask&)>& task) {
+    definition::TVMTask item;
+    item.Assign(source);
+    try {
+        const DestinationLock lock(state, item.DstDir);
+        if (lock.Acquired())
+            task(item);
+    } catch (const EVMError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+// The run-start check of the working directory and the log file, with its log lines.
+bool CheckRunStart(app::TRunState& state) {
+    if (app::CheckTempAndLog(state.Host(), true, state.TempDir, state.LogFile))
+        return true;
+    state.AddStampedLine("Temporary directry or log-file error.");
+    state.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
+    state.ErrorOccurred = true;
+    return false;
+}
+
+} // namespace
+
 void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
     app::TRunHost& host = state_.Host();
     if (state_.DebugMode) {
@@ -105,32 +165,10 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
     state_.AddLogLine(Text("バックアップ開始(") + def.FileName + ")");
     EnterBusyState();
     EnsureTempDir();
+    const RunEnd end(state_, def, true, def.CloseWhenFinished);
 
-    struct Finish {
-        TVMEngine& engine;
-        definition::TVMDefinition& def;
-        ~Finish() {
-            app::TRunState& state = engine.state_;
-            app::TRunHost& host = state.Host();
-            state.Running = false;
-            host.SetBusy(false);
-            def.UpdateTitle(host);
-            if (!state.LogFile.empty()) {
-                state.RunLog.WriteLogFile(host, state.LogFile, state.OverwriteLog);
-                if (state.ErrorOccurred && def.ShowLog)
-                    app::ShowLogFile(host, state.LogFile);
-            }
-            if (def.CloseWhenFinished)
-                host.CloseMainWindow();
-        }
-    } finish{*this, def};
-
-    if (!app::CheckTempAndLog(host, true, state_.TempDir, state_.LogFile)) {
-        state_.AddStampedLine("Temporary directry or log-file error.");
-        state_.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
-        state_.ErrorOccurred = true;
+    if (!CheckRunStart(state_))
         return;
-    }
     if (def.MsgBeforeExec && host.MessageBox(app::TMsgKind::Information, def.MsgBeforeExecText,
                                              app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok)
         return;
@@ -139,20 +177,14 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
         state_.AddStampedLine("Backup job task number: " + std::to_string(i));
         state_.AddLogLine(Text("バックアップ処理項目番号＝") + std::to_string(i));
         host.SelectRow(static_cast<int>(i));
-        definition::TVMTask item;
-        item.Assign(*def.Tasks[i]);
-        try {
-            const DestinationLock lock(state_, item.DstDir);
-            if (lock.Acquired())
-                DoTask(item);
-        } catch (const EVMError& e) {
-            if (e.Code() == EVMError::UserBreakCode)
-                break;
-            if (e.Code() != EVMError::ItemRefusedCode) {
-                state_.AddLogLine(Text("未知のエラー発生(") +
-                                  platform::DateTimeToStr(platform::Now()) + ")");
-                state_.ErrorOccurred = true;
-            }
+        const int code =
+            RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) { DoTask(t); });
+        if (code == EVMError::UserBreakCode)
+            break;
+        if (code != 0 && code != EVMError::ItemRefusedCode) {
+            state_.AddLogLine(Text("未知のエラー発生(") + platform::DateTimeToStr(platform::Now()) +
+                              ")");
+            state_.ErrorOccurred = true;
         }
     }
     state_.AddStampedLine("Backup job ended.(" + NowText() + Text("）"));
@@ -175,42 +207,17 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
     EnsureTempDir();
     state_.RunLog.Clear();
     state_.AddLogLine(Text("復元開始：") + def.FileName);
+    const RunEnd end(state_, def, true, false);
 
-    struct Finish {
-        app::TRunState& state;
-        definition::TVMDefinition& def;
-        ~Finish() {
-            app::TRunHost& host = state.Host();
-            state.Running = false;
-            host.SetBusy(false);
-            def.UpdateTitle(host);
-            if (!state.LogFile.empty()) {
-                state.RunLog.WriteLogFile(host, state.LogFile, state.OverwriteLog);
-                if (state.ErrorOccurred && def.ShowLog)
-                    app::ShowLogFile(host, state.LogFile);
-            }
-        }
-    } finish{state_, def};
-
-    if (!app::CheckTempAndLog(host, true, state_.TempDir, state_.LogFile)) {
-        state_.AddStampedLine("Temporary directry or log-file error.");
-        state_.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
-        state_.ErrorOccurred = true;
+    if (!CheckRunStart(state_))
         return;
-    }
     for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
         state_.AddStampedLine("Restore task job number: " + std::to_string(i));
         state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
-        definition::TVMTask item;
-        item.Assign(*def.Tasks[i]);
-        try {
-            const DestinationLock lock(state_, item.DstDir);
-            if (lock.Acquired())
-                DoRestoreTask(item);
-        } catch (const EVMError& e) {
-            if (e.Code() == EVMError::UserBreakCode)
-                break;
-        }
+        if (RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) {
+                DoRestoreTask(t);
+            }) == EVMError::UserBreakCode)
+            break;
     }
     state_.AddStampedLine("Restore job ended.(" + NowText() + Text("）"));
 }
@@ -230,27 +237,12 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
         state_.DeleteHistoryBefore = before;
     }
     EnterBusyState();
-    struct Finish {
-        app::TRunState& state;
-        definition::TVMDefinition& def;
-        ~Finish() {
-            state.Running = false;
-            state.Host().SetBusy(false);
-            def.UpdateTitle(state.Host());
-        }
-    } finish{state_, def};
-    for (const auto& task : def.Tasks) {
-        definition::TVMTask item;
-        item.Assign(*task);
-        try {
-            const DestinationLock lock(state_, item.DstDir);
-            if (lock.Acquired())
-                DoClearTask(item, cutoff);
-        } catch (const EVMError& e) {
-            if (e.Code() == EVMError::UserBreakCode)
-                break;
-        }
-    }
+    const RunEnd end(state_, def, false, false);
+    for (const auto& task : def.Tasks)
+        if (RunItem(state_, *task, [this, cutoff](const definition::TVMTask& t) {
+                DoClearTask(t, cutoff);
+            }) == EVMError::UserBreakCode)
+            break;
 }
 
 } // namespace engine

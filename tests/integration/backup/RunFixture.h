@@ -5,6 +5,7 @@
 #include "definition/TVMDefinition.h"
 #include "platform/IniFile.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/Shell.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -15,31 +16,6 @@
 #include <utime.h>
 
 namespace testing_support {
-
-inline std::string ShellQuote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    q += '\'';
-    return q;
-}
-
-// Output of a shell command.
-inline std::string Capture(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
-            out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
 
 struct RunResult {
     int Status = -1;

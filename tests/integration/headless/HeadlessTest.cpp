@@ -1,5 +1,6 @@
 // Runs the built program without a display, as cron would, on temporary directories.
 #include "platform/IniFile.h"
+#include "tests/support/Shell.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +8,7 @@
 #include <sys/wait.h>
 
 using testing_support::ReadAll;
+using testing_support::ShellQuote;
 using testing_support::TempDir;
 
 namespace {
@@ -15,18 +17,6 @@ struct Result {
     int Status = -1;
     std::string Err;
 };
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (const char c : s) {
-        if (c == '\'')
-            q += "'\\''";
-        else
-            q += c;
-    }
-    q += '\'';
-    return q;
-}
 
 class HeadlessTest : public ::testing::Test {
 protected:
@@ -42,22 +32,22 @@ protected:
             {"LC_ALL", "C.UTF-8"},
         };
         std::string cmd = "cd ";
-        cmd += Quote(home.Path());
+        cmd += ShellQuote(home.Path());
         cmd += " && env -u DISPLAY -u WAYLAND_DISPLAY";
         for (const auto& [name, value] : env) {
             cmd += ' ';
             cmd += name;
             cmd += '=';
-            cmd += Quote(value);
+            cmd += ShellQuote(value);
         }
         cmd += ' ';
-        cmd += Quote(program);
+        cmd += ShellQuote(program);
         for (const auto& a : args) {
             cmd += ' ';
-            cmd += Quote(a);
+            cmd += ShellQuote(a);
         }
         cmd += " 2>";
-        cmd += Quote(home / "stderr.txt");
+        cmd += ShellQuote(home / "stderr.txt");
         cmd += " </dev/null";
         const int raw = std::system(cmd.c_str());
         Result r;

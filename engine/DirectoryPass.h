@@ -1,0 +1,31 @@
+// Pieces shared by the per-directory passes of backup, restore and history cleanup.
+#pragma once
+
+#include "app/RunHost.h"
+#include "definition/TVMTask.h"
+
+#include <string>
+
+namespace engine {
+
+// Clears the two status panels when a directory pass ends, however it ends.
+class StatusPanelReset {
+public:
+    explicit StatusPanelReset(app::TRunHost& host) : host_(host) {}
+    ~StatusPanelReset() {
+        host_.SetStatusText(1, "");
+        host_.SetStatusText(0, "");
+    }
+    StatusPanelReset(const StatusPanelReset&) = delete;
+    StatusPanelReset& operator=(const StatusPanelReset&) = delete;
+
+private:
+    app::TRunHost& host_;
+};
+
+// The item a pass runs for a subdirectory: a copy of the item with the subdirectory as its one
+// source, the parent's archive directory as its destination and no message before it.
+definition::TVMTask SubdirectoryItem(const definition::TVMTask& item, const std::string& src,
+                                     const std::string& subdir, const std::string& archiveDir);
+
+} // namespace engine
