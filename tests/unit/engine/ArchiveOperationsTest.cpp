@@ -98,3 +98,26 @@ TEST_F(ArchiveOperationsTest, ZipCallsHaveNoUserOptions) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(EngineOptionsTest, Presets) {
+    archives::TArchiverOptions o;
+    o.Switch("f") = 1; // a leftover that the presets clear
+    engine::SetEngineOptionDefaults(o);
+    for (const char* on :
+         {"a", "c", "m", "n", "y", "jsc", "jss", "jsz", "jyc", "jyd", "jyo", "gm", "go"})
+        EXPECT_EQ(o.Switch(on), 1) << on;
+    for (const char* off : {"e", "jsb", "jse", "jsf", "jsl", "jso", "jst", "jsv", "gp"})
+        EXPECT_EQ(o.Switch(off), 0) << off;
+    for (const char* unset : {"f", "h", "jm", "jw", "ga", "gyx"})
+        EXPECT_EQ(o.Switch(unset), -1) << unset;
+    for (const char* text : {"w", "jo", "job", "jz", "gr"})
+        EXPECT_EQ(o.Text(text), archives::NulString) << text;
+    EXPECT_TRUE(o.jx.empty());
+    EXPECT_EQ(o.UserOptions, "-- ");
+    EXPECT_EQ(o.PackFilter, archives::pfComponent);
+    EXPECT_EQ(o.ResFileUsage, archives::TResFileUsage{});
+}
+
+} // namespace
