@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace platform {
@@ -23,25 +24,20 @@ TDateTime FileTimeToDateTime(std::int64_t unixSeconds) {
                           second, 0);
 }
 
-std::optional<FileEntry> FindEntry(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0)
-        return std::nullopt;
-    if (S_ISLNK(st.st_mode)) {
-        // A link counts as the file it points to; links to directories are never followed.
-        if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-            return std::nullopt;
-    } else if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) {
-        return std::nullopt;
-    }
+namespace {
+
+// The entry that lstat data (and, for a link, the data of its target) describe; nullopt for
+// the kinds FindEntry leaves out.
+std::optional<FileEntry> Describe(std::string name, const struct stat& st) {
     FileEntry entry;
-    const std::size_t slash = path.find_last_of('/');
-    entry.Name = slash == std::string::npos ? path : path.substr(slash + 1);
+    entry.Name = std::move(name);
     if (S_ISDIR(st.st_mode)) {
         entry.Attr = faDirectory;
-    } else {
+    } else if (S_ISREG(st.st_mode)) {
         entry.Attr = faArchive;
         entry.Size = static_cast<std::uint64_t>(st.st_size);
+    } else {
+        return std::nullopt;
     }
     if ((st.st_mode & S_IWUSR) == 0)
         entry.Attr |= faReadOnly;
@@ -51,25 +47,65 @@ std::optional<FileEntry> FindEntry(const std::string& path) {
     return entry;
 }
 
+// Whether the type a directory read reports rules an entry out before any stat: special
+// files never count, directories are not files, and only directories (or entries of unknown
+// type) can be directories.
+bool PassedOver(unsigned char type, EntryKinds kinds) {
+    switch (type) {
+    case DT_FIFO:
+    case DT_CHR:
+    case DT_BLK:
+    case DT_SOCK:
+        return true;
+    case DT_DIR:
+        return kinds == EntryKinds::Files;
+    case DT_UNKNOWN:
+        return false;
+    default: // regular files and links
+        return kinds == EntryKinds::Directories;
+    }
+}
+
+} // namespace
+
+std::optional<FileEntry> FindEntry(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    // A link counts as the file it points to; links to directories are never followed.
+    if (S_ISLNK(st.st_mode) && (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)))
+        return std::nullopt;
+    const std::size_t slash = path.find_last_of('/');
+    return Describe(slash == std::string::npos ? path : path.substr(slash + 1), st);
+}
+
 bool EntryExists(const std::string& path) {
     struct stat st {};
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries) {
+bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries, EntryKinds kinds) {
     entries.clear();
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return false;
-    const std::string prefix = dir.empty() || dir.back() == '/' ? dir : dir + "/";
+    // Entries are looked up relative to the open directory: no walk of the whole path each.
+    const int fd = ::dirfd(d);
     while (const dirent* e = ::readdir(d)) {
-        const std::string name = e->d_name;
-        if (name == "." || name == "..")
+        const char* name = e->d_name;
+        if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        if (auto entry = FindEntry(prefix + name)) {
-            entry->Name = name;
+        if (PassedOver(e->d_type, kinds))
+            continue;
+        struct stat st {};
+        if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        if (S_ISLNK(st.st_mode) && (::fstatat(fd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)))
+            continue;
+        if (S_ISDIR(st.st_mode) ? kinds == EntryKinds::Files : kinds == EntryKinds::Directories)
+            continue;
+        if (auto entry = Describe(name, st))
             entries.push_back(std::move(*entry));
-        }
     }
     ::closedir(d);
     std::sort(entries.begin(), entries.end(),

@@ -32,9 +32,14 @@ std::optional<FileEntry> FindEntry(const std::string& path);
 // Whether anything of that name exists (links are not followed).
 bool EntryExists(const std::string& path);
 
+// Which entries a listing keeps: everything, files (and links to files) only, or directories
+// only. Entries of a kind not wanted are passed over without reading their attributes.
+enum class EntryKinds { All, Files, Directories };
+
 // The entries of a directory (without "." and ".."), by the rules of FindEntry, sorted by the
 // bytes of their names. False when the directory cannot be read.
-bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries);
+bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries,
+                   EntryKinds kinds = EntryKinds::All);
 
 // Whether an entry passes a FindFirst attribute filter: entries that are hidden, system or
 // directories are found only when the filter names those attributes.

@@ -14,9 +14,9 @@ namespace {
 constexpr std::uint32_t kFileSearch = 39;
 constexpr std::uint32_t kDirSearch = 55;
 
-TVMFileInfo Record(const platform::FileEntry& e) {
+TVMFileInfo Record(platform::FileEntry& e) {
     TVMFileInfo info;
-    info.Name = e.Name;
+    info.Name = std::move(e.Name);
     info.Size = static_cast<std::int64_t>(e.Size);
     info.Attr = static_cast<std::int32_t>(e.Attr);
     info.Time = e.Time;
@@ -28,9 +28,9 @@ TVMFileInfo Record(const platform::FileEntry& e) {
 void ScanFiles(TVMFiles& list, const std::string& dir) {
     list.Clear();
     std::vector<platform::FileEntry> entries;
-    if (!platform::ListDirectory(dir, entries))
+    if (!platform::ListDirectory(dir, entries, platform::EntryKinds::Files))
         return;
-    for (const auto& e : entries)
+    for (auto& e : entries)
         if (!(e.Attr & platform::faDirectory) && platform::MatchesSearchAttr(e.Attr, kFileSearch))
             list.Add(Record(e));
 }
@@ -38,9 +38,9 @@ void ScanFiles(TVMFiles& list, const std::string& dir) {
 void ScanDirs(TVMFiles& list, const std::string& dir, bool includeHistory) {
     list.Clear();
     std::vector<platform::FileEntry> entries;
-    if (!platform::ListDirectory(dir, entries))
+    if (!platform::ListDirectory(dir, entries, platform::EntryKinds::Directories))
         return;
-    for (const auto& e : entries) {
+    for (auto& e : entries) {
         if (!(e.Attr & platform::faDirectory) || !platform::MatchesSearchAttr(e.Attr, kDirSearch))
             continue;
         if (!includeHistory && e.Name.compare(0, 4, "$vm$") == 0)
