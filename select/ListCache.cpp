@@ -2,6 +2,10 @@
 
 #include "platform/FileUtil.h"
 
+#include <cctype>
+#include <charconv>
+#include <string_view>
+
 namespace selection {
 
 std::string ListCacheFileName(const std::string& archive) {
@@ -16,34 +20,37 @@ namespace {
 
 class LineReader {
 public:
-    explicit LineReader(const std::string& text) : text_(text) {}
-    std::string Next() {
+    explicit LineReader(std::string_view text) : text_(text) {}
+    std::string_view Next() {
         if (pos_ >= text_.size())
             throw platform::EConvertError("Unexpected end of the listing cache");
         std::size_t end = text_.find("\r\n", pos_);
         std::size_t next = end + 2;
-        if (end == std::string::npos)
+        if (end == std::string_view::npos)
             end = next = text_.size();
-        std::string line = text_.substr(pos_, end - pos_);
+        const std::string_view line = text_.substr(pos_, end - pos_);
         pos_ = next;
         return line;
     }
 
 private:
-    const std::string& text_;
+    std::string_view text_;
     std::size_t pos_ = 0;
 };
 
-std::int64_t ReadInt64(const std::string& text) {
-    std::size_t used = 0;
-    long long value = 0;
-    try {
-        value = std::stoll(text, &used, 10);
-    } catch (const std::exception&) {
-        used = 0;
-    }
-    if (used == 0 || used != text.size())
-        throw platform::EConvertError("'" + text + "' is not a valid integer value");
+// A whole line as a 64-bit integer: leading white space and one sign allowed, nothing after.
+std::int64_t ReadInt64(std::string_view text) {
+    std::size_t pos = 0;
+    while (pos < text.size() && std::isspace(static_cast<unsigned char>(text[pos])))
+        ++pos;
+    if (pos + 1 < text.size() && text[pos] == '+' &&
+        std::isdigit(static_cast<unsigned char>(text[pos + 1])))
+        ++pos;
+    std::int64_t value = 0;
+    const char* const last = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data() + pos, last, value);
+    if (ec != std::errc() || ptr != last)
+        throw platform::EConvertError("'" + std::string(text) + "' is not a valid integer value");
     return value;
 }
 
@@ -56,7 +63,7 @@ void ReadListCache(const std::string& cacheFile, TVMFiles& list) {
     const std::int32_t count = platform::StrToInt(lines.Next());
     for (std::int32_t i = 0; i < count; ++i) {
         TVMFileInfo info;
-        info.Name = lines.Next();
+        info.Name = std::string(lines.Next());
         info.Size = ReadInt64(lines.Next());
         info.Time = platform::StrToDateTime(lines.Next());
         info.Attr = platform::StrToInt(lines.Next());

@@ -4,19 +4,27 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 
 namespace selection {
 
 void SortByName(TVMFiles& list) {
-    std::vector<std::pair<std::string, TVMFileInfo>> keyed;
-    keyed.reserve(static_cast<std::size_t>(list.Count()));
-    for (auto& item : list)
-        keyed.emplace_back(platform::FileNameKey(item.Name), std::move(item));
-    std::sort(keyed.begin(), keyed.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    list.Clear();
-    for (auto& [key, item] : keyed)
-        list.Add(std::move(item));
+    const std::size_t count = static_cast<std::size_t>(list.Count());
+    std::vector<std::string> keys;
+    keys.reserve(count);
+    for (const auto& item : list)
+        keys.push_back(platform::FileNameKey(item.Name));
+    // Directory listings and listing caches mostly arrive in order already.
+    if (std::is_sorted(keys.begin(), keys.end()))
+        return;
+    std::vector<std::size_t> order(count);
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    TVMFiles sorted;
+    for (const std::size_t i : order)
+        sorted.Add(std::move(list[static_cast<int>(i)]));
+    list = std::move(sorted);
 }
 
 void ClearCandidates(TVMFiles& list) {
