@@ -6,7 +6,8 @@
 #      against find over the source and destination trees (goal <= 2 x);
 #   3. a first backup in ZIP mode of a 100 MiB mixed tree against "zip -r -q" of the same tree
 #      into one archive (goal <= 1.25 x);
-#   4. the peak memory (max RSS) of a first backup of 100,000 files (LHA).
+#   4. the peak memory (max RSS) of a first backup of 100,000 files (LHA);
+#   5. first backups of 2,500 and 5,000 files in one directory, to show how the time grows.
 # Times are the best of REPS runs (default 3) with warm caches; ratios and goals are judged on
 # CPU time (user + system) because the machine is shared; wall times are shown beside them.
 #
@@ -61,9 +62,11 @@ check() { # "wall cpu rss status" label
 best_of() { awk 'NR == 1 || $1 < w { w = $1 } NR == 1 || $2 < c { c = $2 } END { print w, c }'; }
 
 declare -a ROWS
-row() { # name ours-wall ours-cpu peer-wall peer-cpu goal
+row() { # name ours-wall ours-cpu peer-wall peer-cpu goal (empty: a reference row)
     ROWS+=("$(awk -v n="$1" -v ow="$2" -v oc="$3" -v pw="$4" -v pc="$5" -v g="$6" 'BEGIN {
         rw = ow / pw; rc = oc / pc
+        if (g == "") { printf "%-34s %8.3f %8.3f %8.3f %8.3f %7.2f %7.2f %6s  %s\n", n, ow, oc, pw,
+                              pc, rw, rc, "-", "(reference)"; exit }
         printf "%-34s %8.3f %8.3f %8.3f %8.3f %7.2f %7.2f %6.2f  %s\n", n, ow, oc, pw, pc, rw, rc,
                g, (rc <= g ? "met" : "MISSED") (rw <= g ? "" : " (wall: missed)") }')")
 }
@@ -80,7 +83,7 @@ read -r ow oc <<<"$(get scan_ours)"
 read -r fw fc <<<"$(get scan_find)"
 read -r sw sc <<<"$(get scan_find_stat)"
 row "scan vs find" "$ow" "$oc" "$fw" "$fc" 1.3
-row "scan vs find -printf '%s %T@ %m'" "$ow" "$oc" "$sw" "$sc" 1.3
+row "  vs find -printf (stat)" "$ow" "$oc" "$sw" "$sc" ""
 
 echo "== 4. Peak memory: first backup of the same 100,000 files (LHA)"
 settings atLha
@@ -101,12 +104,13 @@ check "$(program "$WORK/n.vmp" /backup)" "first backup"
 check "$(program "$WORK/n.vmp" /backup)" "warm-up backup"
 touch "$WORK/after-warm-up"
 sleep 1
-: > "$WORK/ours" && : > "$WORK/peer"
+: > "$WORK/ours" && : > "$WORK/peer" && : > "$WORK/peer-stat"
 for ((r = 0; r < REPS; r++)); do
     line=$(program "$WORK/n.vmp" /backup)
     check "$line" "no-change backup"
     echo "$line" >> "$WORK/ours"
     "$BENCH" run find "$WORK/t20k" "$WORK/d20k" >> "$WORK/peer"
+    "$BENCH" run find "$WORK/t20k" "$WORK/d20k" -printf '%s %T@ %m\n' >> "$WORK/peer-stat"
 done
 # No archive may change; rewritten listing caches are counted (and their directories).
 archives=$(find "$WORK/d20k" -newer "$WORK/after-warm-up" -name '*.lzh' | wc -l)
@@ -116,7 +120,21 @@ NOTES+=("no-change backup: no archive written; listing caches rewritten: $rewrit
 read -r ow oc <<<"$(best_of < "$WORK/ours")"
 read -r fw fc <<<"$(best_of < "$WORK/peer")"
 row "no-change backup vs find src dst" "$ow" "$oc" "$fw" "$fc" 2
+read -r sw sc <<<"$(best_of < "$WORK/peer-stat")"
+row "  vs find src dst -printf (stat)" "$ow" "$oc" "$sw" "$sc" ""
 rm -rf "$WORK/t20k" "$WORK/d20k"
+
+echo "== 5. First backup of one large directory (LHA): how the time grows with its size"
+for n in 2500 5000; do
+    "$BENCH" tree "$WORK/flat$n" "$n" 1 0 2000 3
+    "$BENCH" definition "$WORK/f.vmp" "$WORK/flat$n" "$WORK/df"
+    line=$(program "$WORK/f.vmp" /backup)
+    check "$line" "first backup of $n files in one directory"
+    echo "$line"
+    NOTES+=("$(awk -v n="$n" '{ printf "first backup of %d files in one directory (LHA): wall %.1f s, " \
+        "CPU %.1f s", n, $1, $2 }' <<<"$line")")
+    rm -rf "$WORK/flat$n" "$WORK/df"
+done
 
 echo "== 3. First backup in ZIP mode of a 100 MiB mixed tree"
 CORPUS=$WORK/mixed
