@@ -112,7 +112,24 @@ private:
             return;
         // A name that exists exactly is that entry, whatever characters it holds.
         const bool literal = platform::EntryExists(path) || !HasWildcard(name);
+        // An exact name that the scan does not carry into subdirectories is that one entry:
+        // looked up directly instead of listing its whole directory for every name.
+        if (literal && (options_.r < 1 || options_.p > 0)) {
+            if (const auto e = platform::FindEntry(path))
+                AcceptEntry(dir, *e, exclusion);
+            return;
+        }
         SearchDir(dir, Mask{name, literal}, exclusion);
+    }
+
+    void AcceptEntry(const std::string& dir, const platform::FileEntry& e, bool exclusion) {
+        if (e.Attr & platform::faDirectory)
+            return;
+        if (!platform::MatchesSearchAttr(e.Attr, searchAttr_))
+            return;
+        if ((lower_ != 0 && e.Time < lower_) || (upper_ != 0 && e.Time > upper_))
+            return;
+        Accept(dir + e.Name, exclusion);
     }
 
     void SearchDir(const std::string& dir, const Mask& mask, bool exclusion) {
@@ -122,13 +139,8 @@ private:
         for (const platform::FileEntry& e : entries) {
             if (abort_)
                 return;
-            if (e.Attr & platform::faDirectory)
-                continue;
-            if (!platform::MatchesSearchAttr(e.Attr, searchAttr_) || !mask.Matches(e.Name))
-                continue;
-            if ((lower_ != 0 && e.Time < lower_) || (upper_ != 0 && e.Time > upper_))
-                continue;
-            Accept(dir + e.Name, exclusion);
+            if (mask.Matches(e.Name))
+                AcceptEntry(dir, e, exclusion);
         }
         if (options_.r < 1 || (options_.p > 0 && !mask.HasWildcard()))
             return;
