@@ -88,6 +88,12 @@ bool WriteListCache(const std::string& archive, const TVMFiles& list) {
         text += std::to_string(item.Attr);
         text += "\r\n";
     }
+    // A cache that already says the same is left alone (no rewrite on a run without changes).
+    try {
+        if (platform::FileExists(cacheFile) && platform::ReadFile(cacheFile) == text)
+            return true;
+    } catch (const platform::EFileError&) {
+    }
     platform::WriteFileAtomic(cacheFile, text);
     return true;
 }

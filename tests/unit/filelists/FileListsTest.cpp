@@ -139,6 +139,16 @@ TEST(ListCacheTest, WrittenCacheReadsBackIncludingMidnight) {
     EXPECT_EQ(back[1].Attr, 35);
     EXPECT_FALSE(back[1].Candidate); // marks are not stored
 
+    // The same list again leaves the file alone (an atomic rewrite would give a new inode).
+    const auto inode = [&] {
+        struct stat st {};
+        ::stat((t / "docs.lst").c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode();
+    ASSERT_TRUE(WriteListCache(archive, list));
+    EXPECT_EQ(inode(), before);
+
     // A name with a line break cannot be stored: no cache at all.
     list.Add({"two\nlines", 1, 0, false, false, 32});
     EXPECT_FALSE(WriteListCache(archive, list));
