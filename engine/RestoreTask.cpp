@@ -99,14 +99,9 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     if (selection::MarkedNames(members, names)) {
         CheckUserBreak();
         ListNames(" Unpacking files:", names);
-        if (const int code = UnpackFiles(archive, src, names); code != 0) {
-            if (code == 0x8020)
-                UserBreak();
-            // A failed extraction is no success: it is logged like a failed backup step.
-            state_.AddStampedLine(LastArchiveError);
-            state_.AddLogLine(LastArchiveError);
-            state_.ErrorOccurred = true;
-        }
+        // A failed extraction is no success: it is reported like a failed backup step.
+        if (const int code = UnpackFiles(archive, src, names); code != 0)
+            ReportArchiveError(code);
     }
 
     selection::SortByName(destSubdirs);
