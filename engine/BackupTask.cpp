@@ -144,8 +144,14 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         state_.ErrorOccurred = true;
         return;
     }
-    selection::ScanFiles(srcFiles, src);
-    selection::ScanDirs(srcSubdirs, src, false);
+    // One reading of the source; one that cannot be read is no empty directory (its members
+    // would all be removed from the archive).
+    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false)) {
+        state_.AddStampedLine(" Source directory cannot be read: " + src);
+        state_.AddLogLine(Text("コピー元ディレクトリを読み込めません：") + src);
+        state_.ErrorOccurred = true;
+        return;
+    }
 
     const auto logLine = [this](const std::string& line) { state_.AddLogLine(line); };
     if (platform::FileExists(an.Archive)) {

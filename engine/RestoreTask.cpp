@@ -58,8 +58,7 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     if (platform::DirectoryExists(archiveDir))
         selection::ScanDirs(archSubdirs, archiveDir, false);
     if (platform::DirectoryExists(src)) {
-        selection::ScanFiles(destFiles, src);
-        selection::ScanDirs(destSubdirs, src, false);
+        selection::ScanDirectory(destFiles, destSubdirs, src, false);
     } else if (!platform::ForceDirectories(src)) {
         state_.AddStampedLine(" Destination directory cannnot be created: " + src);
         state_.RunLog.AddRawLine(Text("コピー先ディレクトリを作成できない。"));

@@ -23,6 +23,15 @@ TVMFileInfo Record(platform::FileEntry& e) {
     return info;
 }
 
+bool IsScannedFile(const platform::FileEntry& e) {
+    return !(e.Attr & platform::faDirectory) && platform::MatchesSearchAttr(e.Attr, kFileSearch);
+}
+
+bool IsScannedDir(const platform::FileEntry& e, bool includeHistory) {
+    return (e.Attr & platform::faDirectory) && platform::MatchesSearchAttr(e.Attr, kDirSearch) &&
+           (includeHistory || e.Name.compare(0, 4, "$vm$") != 0);
+}
+
 } // namespace
 
 void ScanFiles(TVMFiles& list, const std::string& dir) {
@@ -31,7 +40,7 @@ void ScanFiles(TVMFiles& list, const std::string& dir) {
     if (!platform::ListDirectory(dir, entries, platform::EntryKinds::Files))
         return;
     for (auto& e : entries)
-        if (!(e.Attr & platform::faDirectory) && platform::MatchesSearchAttr(e.Attr, kFileSearch))
+        if (IsScannedFile(e))
             list.Add(Record(e));
 }
 
@@ -40,13 +49,24 @@ void ScanDirs(TVMFiles& list, const std::string& dir, bool includeHistory) {
     std::vector<platform::FileEntry> entries;
     if (!platform::ListDirectory(dir, entries, platform::EntryKinds::Directories))
         return;
+    for (auto& e : entries)
+        if (IsScannedDir(e, includeHistory))
+            list.Add(Record(e));
+}
+
+bool ScanDirectory(TVMFiles& files, TVMFiles& dirs, const std::string& dir, bool includeHistory) {
+    files.Clear();
+    dirs.Clear();
+    std::vector<platform::FileEntry> entries;
+    if (!platform::ListDirectory(dir, entries, platform::EntryKinds::All))
+        return false;
     for (auto& e : entries) {
-        if (!(e.Attr & platform::faDirectory) || !platform::MatchesSearchAttr(e.Attr, kDirSearch))
-            continue;
-        if (!includeHistory && e.Name.compare(0, 4, "$vm$") == 0)
-            continue;
-        list.Add(Record(e));
+        if (IsScannedFile(e))
+            files.Add(Record(e));
+        else if (IsScannedDir(e, includeHistory))
+            dirs.Add(Record(e));
     }
+    return true;
 }
 
 void DeleteTree(const std::string& dir) {

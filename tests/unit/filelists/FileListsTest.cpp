@@ -66,6 +66,17 @@ TEST(ScanTest, FilesAndDirectoriesOfATree) {
     SortByName(dirs);
     EXPECT_EQ(Names(dirs), (StrList{"$VM$x", "$vm$docs20240101120000", ".hiddendir", "sub"}));
 
+    // One reading gives both lists alike.
+    TVMFiles both, bothDirs;
+    EXPECT_TRUE(ScanDirectory(both, bothDirs, t / "d", false));
+    SortByName(both);
+    SortByName(bothDirs);
+    EXPECT_EQ(Names(both), Names(files));
+    ScanDirs(dirs, t / "d", false);
+    SortByName(dirs);
+    EXPECT_EQ(Names(bothDirs), Names(dirs));
+    EXPECT_FALSE(ScanDirectory(both, bothDirs, t / "missing", false));
+
     ScanFiles(files, t / "missing");
     EXPECT_EQ(files.Count(), 0);
     ScanFiles(files, t / "d/sub"); // only subdirectories: no files
