@@ -10,6 +10,9 @@
 #include "select/ListArchive.h"
 #include "select/ListCache.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <exception>
 #include <random>
 
 namespace engine {
@@ -20,13 +23,6 @@ namespace {
 
 std::string Text(const char* utf8) {
     return platform::FromUtf8(utf8);
-}
-
-// The key under which two paths name the same directory: absolute, without a trailing
-// delimiter; compared by exact bytes on this platform.
-std::string NormalisedPath(const std::string& path) {
-    return platform::FileNameKey(
-        platform::ExcludeTrailingPathDelimiter(platform::ExpandFileName(path)));
 }
 
 // A fresh private directory below the working directory for the old versions of one pass.
@@ -74,6 +70,45 @@ void TVMEngine::ListNames(const std::string& heading, const std::vector<std::str
     state_.AddStampedLine(heading);
     for (const auto& name : names)
         state_.AddLine("  " + name);
+}
+
+void TVMEngine::LeaveOut(TVMFiles& srcFiles, const TVMFiles& members, const std::string& path,
+                         const std::string& reason) {
+    state_.AddStampedLine(" Left out: " + path);
+    state_.AddLogLine(reason + path);
+    state_.ErrorOccurred = true;
+    // The listing cache must tell what the archive holds: the member's record where there is
+    // one (its older version stays), no record otherwise.
+    const std::string name = platform::ExtractFileName(path);
+    for (int i = srcFiles.Count() - 1; i >= 0; --i) {
+        if (srcFiles[i].Name != name)
+            continue;
+        const auto member = std::find_if(members.begin(), members.end(),
+                                         [&](const auto& m) { return m.Name == name; });
+        if (member == members.end())
+            srcFiles.Delete(i);
+        else
+            srcFiles[i] = *member;
+    }
+}
+
+bool TVMEngine::SetAsideUnreadableArchive(const TArchiveNames& an, TVMFiles& members) {
+    members.Clear();
+    platform::DeleteFile(selection::ListCacheFileName(an.Archive));
+    // Kept as a history backup of this run: whatever it still holds can be recovered, and the
+    // directory is backed up whole into a new archive.
+    if (platform::FileExists(an.History) || !platform::RenameFile(an.Archive, an.History)) {
+        state_.AddStampedLine(" Cannot read the archive nor set it aside: " + an.Archive);
+        state_.AddLogLine(Text("書庫を読み込めず、退避もできないため、このディレクトリを処理しません：") +
+                          an.Archive);
+        state_.ErrorOccurred = true;
+        return false;
+    }
+    state_.AddStampedLine(" Cannot read the archive, kept as " + an.History + ": " + an.Archive);
+    state_.AddLogLine(Text("書庫を読み込めないため履歴バックアップとして退避し、新しい書庫を作成します：") +
+                      an.Archive + " --> " + an.History);
+    state_.ErrorOccurred = true;
+    return true;
 }
 
 void TVMEngine::DoTask(const definition::TVMTask& item) {
@@ -130,6 +165,9 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         return;
     }
 
+    if (!ClaimArchiveDir(src, archiveDir))
+        return;
+
     TVMFiles srcFiles, members, srcSubdirs, dstSubdirs;
     std::vector<std::string> names;
     bool changed = false;
@@ -154,9 +192,13 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     }
 
     const auto logLine = [this](const std::string& line) { state_.AddLogLine(line); };
+    const std::string cacheFile = selection::ListCacheFileName(an.Archive);
     if (platform::FileExists(an.Archive)) {
-        fromCache = selection::ListArchive(members, an.Archive, item.EnableLzhCache, af_,
-                                           ToFacadeType(state_.ArchiverType), logLine);
+        const auto outcome = selection::ListArchive(members, an.Archive, item.EnableLzhCache, af_,
+                                                    ToFacadeType(state_.ArchiverType), logLine);
+        fromCache = outcome == selection::TListOutcome::Cache;
+        if (outcome == selection::TListOutcome::Failed && !SetAsideUnreadableArchive(an, members))
+            return;
     } else if (!platform::DirectoryExists(archiveDir)) {
         if (!platform::ForceDirectories(archiveDir)) {
             state_.AddStampedLine(" Cannot make a directory: " + archiveDir);
@@ -167,6 +209,23 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         state_.AddStampedLine(" Have made a directory: " + archiveDir);
     }
     selection::ScanDirs(dstSubdirs, archiveDir, false);
+
+    // The listing cache goes before the archive's first change and is written after the last,
+    // so that an interrupted pass leaves no cache that disagrees with the archive.
+    const auto invalidateCache = [&] {
+        if (platform::FileExists(cacheFile) && !platform::DeleteFile(cacheFile))
+            throw platform::EFileError(Text("リストキャッシュを削除できません：") + cacheFile, errno);
+    };
+    // A failed operation on an archive listed from its cache may mean that the two disagree
+    // (a cache of an older run): the archive is listed again on the next run.
+    struct CacheDropOnFailure {
+        const std::string& file;
+        bool armed;
+        ~CacheDropOnFailure() {
+            if (armed && std::uncaught_exceptions() == 0)
+                platform::DeleteFile(file);
+        }
+    } dropCache{cacheFile, fromCache};
 
     ChooseFiles(srcFiles, item);
     selection::SortByName(srcFiles);
@@ -229,6 +288,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             CheckUserBreak();
             selection::MarkedNames(members, names);
             ListNames(" Deleting files in the archive file:", names);
+            invalidateCache();
             if (const int code = RemoveFiles(an.Archive, names); code != 0) {
                 ReportArchiveError(code);
                 return;
@@ -243,23 +303,23 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     if (CheckBackupFiles(srcFiles, members)) {
         CheckUserBreak();
         selection::MarkedNames(srcFiles, names);
-        // A name the command grammar cannot carry is reported and left out, never sent.
+        // A name the command grammar cannot carry, or a file that cannot be read, is reported
+        // and left out; the rest of the directory goes on.
         std::vector<std::string> carried;
+        const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
         for (const auto& name : names) {
-            if (archives::CanCarryName(name)) {
+            if (!archives::CanCarryName(name))
+                LeaveOut(srcFiles, members, prefix + name,
+                         Text("ファイル名を書庫に渡せないため除外しました："));
+            else if (!platform::IsReadableFile(prefix + name))
+                LeaveOut(srcFiles, members, prefix + name,
+                         Text("ファイルを読み込めないため除外しました："));
+            else
                 carried.push_back(name);
-            } else {
-                state_.AddLogLine(Text("ファイル名を書庫に渡せないため除外しました：") + src + "/" +
-                                  name);
-                state_.ErrorOccurred = true;
-                // Left out of the listing cache too, so that it is not taken as backed up.
-                for (int i = srcFiles.Count() - 1; i >= 0; --i)
-                    if (srcFiles[i].Name == name)
-                        srcFiles.Delete(i);
-            }
         }
         ListNames(" Backing up files:", carried);
         if (!carried.empty()) {
+            invalidateCache();
             if (const int code = PackFiles(an.Archive, src, item.RegExp, noCompress, carried);
                 code != 0) {
                 ReportArchiveError(code);
@@ -298,6 +358,8 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         CheckUserBreak();
         ChooseDirs(srcSubdirs, item);
         for (const auto& dir : srcSubdirs) {
+            if (CollidesWithOwnFiles(src, dir.Name, an.Archive))
+                continue;
             DoTask(SubdirectoryItem(item, src, dir.Name, archiveDir));
             host.SetStatusText(1, archiveDir);
         }
@@ -305,6 +367,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
 
     if (item.EnableLzhCache && (changed || !fromCache))
         selection::WriteListCache(an.Archive, srcFiles);
+    dropCache.armed = false;
 }
 
 } // namespace engine

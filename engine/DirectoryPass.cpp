@@ -1,8 +1,49 @@
 #include "engine/DirectoryPass.h"
 
+#include "engine/TVMEngine.h"
+#include "platform/CodePage.h"
 #include "platform/FileUtil.h"
+#include "select/ListCache.h"
 
 namespace engine {
+
+std::string NormalisedPath(const std::string& path) {
+    return platform::FileNameKey(
+        platform::ExcludeTrailingPathDelimiter(platform::ExpandFileName(path)));
+}
+
+bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archiveDir) {
+    const auto [it, fresh] = archiveDirOwners_.emplace(NormalisedPath(archiveDir), src);
+    if (fresh)
+        return true;
+    state_.AddStampedLine(" Archive directory already used by " + it->second + ": " + src);
+    state_.AddLogLine(platform::FromUtf8("コピー元ディレクトリ ") + src +
+                      platform::FromUtf8(" は ") + it->second +
+                      platform::FromUtf8(" と同じ書庫ディレクトリ ") + archiveDir +
+                      platform::FromUtf8(" を使うため処理しません．"));
+    state_.ErrorOccurred = true;
+    return false;
+}
+
+bool IsOwnFileName(const std::string& name, const std::string& archive) {
+    const std::string key = platform::FileNameKey(name);
+    return key == platform::FileNameKey(platform::ExtractFileName(archive)) ||
+           key == platform::FileNameKey(
+                      platform::ExtractFileName(selection::ListCacheFileName(archive)));
+}
+
+bool TVMEngine::CollidesWithOwnFiles(const std::string& src, const std::string& subdir,
+                                     const std::string& archive) {
+    if (!IsOwnFileName(subdir, archive))
+        return false;
+    const std::string path = platform::IncludeTrailingPathDelimiter(src) + subdir;
+    state_.AddStampedLine(" Subdirectory named like the archive or its cache: " + path);
+    state_.AddLogLine(platform::FromUtf8("サブディレクトリ名が書庫またはリストキャッシュと同じため"
+                                         "処理しません：") +
+                      path);
+    state_.ErrorOccurred = true;
+    return true;
+}
 
 definition::TVMTask SubdirectoryItem(const definition::TVMTask& item, const std::string& src,
                                      const std::string& subdir, const std::string& archiveDir) {

@@ -23,6 +23,14 @@ private:
     app::TRunHost& host_;
 };
 
+// The key under which two paths name the same directory: absolute, without a trailing
+// delimiter; compared by exact bytes on this platform.
+std::string NormalisedPath(const std::string& path);
+
+// True when a subdirectory of this name would have its archive directory where the directory's
+// own archive or listing cache lies.
+bool IsOwnFileName(const std::string& name, const std::string& archive);
+
 // The item a pass runs for a subdirectory: a copy of the item with the subdirectory as its one
 // source, the parent's archive directory as its destination and no message before it.
 definition::TVMTask SubdirectoryItem(const definition::TVMTask& item, const std::string& src,

@@ -1,3 +1,4 @@
+#include "archives/CmdOpt.h"
 #include "engine/ArchiveNames.h"
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
@@ -52,13 +53,36 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         return;
     }
 
-    if (platform::FileExists(archive))
-        selection::ListArchive(members, archive, false, af_, ToFacadeType(state_.ArchiverType),
-                               [this](const std::string& line) { state_.AddLogLine(line); });
+    if (!ClaimArchiveDir(src, archiveDir))
+        return;
+
+    // Deleting "what the backup does not hold" needs a complete listing of the backup: a
+    // damaged, truncated or missing archive (or one of the other archiver type) holds nothing
+    // that tells which files are not backed up.
+    bool complete = true;
+    bool archiveMissing = false;
+    if (platform::FileExists(archive)) {
+        if (selection::ListArchive(members, archive, false, af_, ToFacadeType(state_.ArchiverType),
+                                   [this](const std::string& line) { state_.AddLogLine(line); }) ==
+            selection::TListOutcome::Failed) {
+            complete = false;
+            state_.AddStampedLine(" Cannot read the archive: " + archive);
+            state_.AddLogLine(Text("書庫を読み込めないため、読めた分だけ復元し、ファイルの削除は行いません：") +
+                              archive);
+            state_.ErrorOccurred = true;
+        }
+    } else {
+        archiveMissing = true;
+    }
     if (platform::DirectoryExists(archiveDir))
         selection::ScanDirs(archSubdirs, archiveDir, false);
     if (platform::DirectoryExists(src)) {
-        selection::ScanDirectory(destFiles, destSubdirs, src, false);
+        if (!selection::ScanDirectory(destFiles, destSubdirs, src, false)) {
+            state_.AddStampedLine(" Destination directory cannot be read: " + src);
+            state_.AddLogLine(Text("復元先ディレクトリを読み込めません：") + src);
+            state_.ErrorOccurred = true;
+            return;
+        }
     } else if (!platform::ForceDirectories(src)) {
         state_.AddStampedLine(" Destination directory cannnot be created: " + src);
         state_.RunLog.AddRawLine(Text("コピー先ディレクトリを作成できない。"));
@@ -73,18 +97,33 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
 
     if (state_.PermitDeletion) {
         CheckUserBreak();
+        // Only what the item would back up can be missing from the backup: files its selection
+        // leaves out, and files it could not have taken, are never deleted.
+        TVMFiles candidates;
+        for (const auto& f : destFiles)
+            if (archives::CanCarryName(f.Name) && platform::IsReadableFile(prefix + f.Name))
+                candidates.Add(f);
+        ChooseFiles(candidates, item);
+        selection::SortByName(candidates);
         selection::ClearMarks(members);
-        selection::ClearMarks(destFiles);
-        if (CheckDeleteFiles(members, destFiles)) {
-            CheckUserBreak();
-            host.AddStampedLine(" Deleting file:");
-            for (const auto& f : destFiles) {
-                if (!f.Marked)
-                    continue;
-                if (state_.DebugMode)
-                    state_.AddStampedLine("  " + prefix + f.Name);
-                else
-                    platform::DeleteFile(prefix + f.Name);
+        selection::ClearMarks(candidates);
+        if (CheckDeleteFiles(members, candidates)) {
+            if (archiveMissing) {
+                state_.AddStampedLine(" No archive, no file deleted: " + archive);
+                state_.AddLogLine(
+                    Text("書庫が無いため、このディレクトリのファイルの削除は行いません：") + archive);
+                state_.ErrorOccurred = true;
+            } else if (complete) {
+                CheckUserBreak();
+                host.AddStampedLine(" Deleting file:");
+                for (const auto& f : candidates) {
+                    if (!f.Marked)
+                        continue;
+                    if (state_.DebugMode)
+                        state_.AddStampedLine("  " + prefix + f.Name);
+                    else
+                        platform::DeleteFile(prefix + f.Name);
+                }
             }
         }
     }
@@ -105,13 +144,21 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
 
     selection::SortByName(destSubdirs);
     selection::SortByName(archSubdirs);
-    if (state_.PermitDeletion) {
+    // Directories: only with subdirectories in the item, only those its selection takes, never
+    // one named like this directory's own archive or cache (the backup never takes those).
+    if (state_.PermitDeletion && item.SubDir && complete) {
         CheckUserBreak();
+        TVMFiles candidates;
+        for (const auto& d : destSubdirs)
+            if (!IsOwnFileName(d.Name, archive))
+                candidates.Add(d);
+        ChooseDirs(candidates, item);
+        selection::SortByName(candidates);
         selection::ClearMarks(archSubdirs);
-        selection::ClearMarks(destSubdirs);
-        if (CheckDeleteFiles(archSubdirs, destSubdirs)) {
+        selection::ClearMarks(candidates);
+        if (CheckDeleteFiles(archSubdirs, candidates)) {
             CheckUserBreak();
-            selection::MarkedNames(destSubdirs, names);
+            selection::MarkedNames(candidates, names);
             ListNames(" Deleting directories:", names);
             if (!state_.DebugMode)
                 for (const auto& name : names)
@@ -122,6 +169,15 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     if (item.SubDir) {
         CheckUserBreak();
         for (const auto& dir : archSubdirs) {
+            // Backups never descend into links: one standing where a backed-up directory was
+            // would take the restore somewhere else.
+            if (platform::IsSymbolicLink(prefix + dir.Name)) {
+                state_.AddStampedLine(" Symbolic link in the way: " + prefix + dir.Name);
+                state_.AddLogLine(Text("シンボリックリンクのため、この下には復元しません：") + prefix +
+                                  dir.Name);
+                state_.ErrorOccurred = true;
+                continue;
+            }
             DoRestoreTask(SubdirectoryItem(item, src, dir.Name, archiveDir));
             host.SetStatusText(1, archiveDir);
         }

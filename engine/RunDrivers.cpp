@@ -37,6 +37,7 @@ void TVMEngine::EnterBusyState() {
     state_.UserBreakOccurred = false;
     host.SetActionEnabled(app::TAction::VMStop, true);
     state_.ErrorOccurred = false;
+    archiveDirOwners_.clear();
 }
 
 void TVMEngine::EnsureTempDir() {

@@ -6,10 +6,12 @@
 #include "app/RunState.h"
 #include "archives/ArchiveFile.h"
 #include "archives/ArchiverOptions.h"
+#include "engine/ArchiveNames.h"
 #include "definition/TVMDefinition.h"
 #include "definition/TVMTask.h"
 #include "select/TVMFiles.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -94,10 +96,29 @@ private:
                         platform::TDateTime cutoff);
     // Reports a failed archive operation: 8020 is a user break, any other code is logged.
     void ReportArchiveError(int code);
+    // Takes an archive directory for a source directory for the rest of the run. Two source
+    // directories (of one item, of items with the same destination, or a subdirectory meeting
+    // another item's source) would share one archive and undo each other's backups: the later
+    // one is refused, logged with both names, and false is returned.
+    bool ClaimArchiveDir(const std::string& src, const std::string& archiveDir);
+    // A subdirectory whose archive directory would stand where the parent's archive or listing
+    // cache lies: logged by name and true returned, so that the pass leaves it alone.
+    bool CollidesWithOwnFiles(const std::string& src, const std::string& subdir,
+                              const std::string& archive);
+    // A file the backup cannot take: logged with its path and the reason, and its record in
+    // srcFiles (what the listing cache is written from) replaced by its member's, or removed.
+    void LeaveOut(selection::TVMFiles& srcFiles, const selection::TVMFiles& members,
+                  const std::string& path, const std::string& reason);
+    // An archive that exists but cannot be listed is renamed to this pass's history backup
+    // name (nothing of it is lost) and members emptied, so that the pass makes a new one; false
+    // (logged) when it cannot be moved.
+    bool SetAsideUnreadableArchive(const TArchiveNames& an, selection::TVMFiles& members);
     // Debug lines: a heading and "  " + each name.
     void ListNames(const std::string& heading, const std::vector<std::string>& names);
 
     std::uint64_t lastProgressTick_ = 0;
+    // The archive directories of this run, each with the source directory that took it.
+    std::map<std::string, std::string> archiveDirOwners_;
     app::TRunState& state_;
     archives::TArchiveFile& af_;
     archives::TArchiverOptions& options_;

@@ -50,6 +50,10 @@ bool IsSymbolicLink(const std::string& path) {
     return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool IsReadableFile(const std::string& path) {
+    return !path.empty() && ::faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 bool ForceDirectories(const std::string& path) {
     const std::string dir = ExcludeTrailingPathDelimiter(path);
     if (dir.empty())

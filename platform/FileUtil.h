@@ -27,6 +27,9 @@ bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // True for a symbolic link (dangling or not).
 bool IsSymbolicLink(const std::string& path);
+// True when this process may open the file for reading (by its effective ids); false also when
+// the path is too long for the system or does not exist.
+bool IsReadableFile(const std::string& path);
 // Creates a directory and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const std::string& path);
 bool DeleteFile(const std::string& path);

@@ -1,6 +1,7 @@
 #include "select/ListArchive.h"
 
 #include "platform/CodePage.h"
+#include "platform/DateTime.h"
 #include "platform/FileUtil.h"
 #include "select/ListCache.h"
 
@@ -30,16 +31,16 @@ TVMFileInfo MemberToFileInfo(const archives::TMemberInfo& member) {
     return info;
 }
 
-bool ListArchive(TVMFiles& list, const std::string& archive, bool useCache,
-                 archives::TArchiveFile& af, archives::TArchiverType type,
-                 const std::function<void(const std::string&)>& log) {
+TListOutcome ListArchive(TVMFiles& list, const std::string& archive, bool useCache,
+                         archives::TArchiveFile& af, archives::TArchiverType type,
+                         const std::function<void(const std::string&)>& log) {
     list.Clear();
     const std::string cacheFile = ListCacheFileName(archive);
     if (platform::FileExists(cacheFile)) {
         if (useCache) {
             try {
                 ReadListCache(cacheFile, list);
-                return true;
+                return TListOutcome::Cache;
             } catch (const std::exception&) {
                 // A broken cache must not end the run: drop it and ask the archive itself.
                 list.Clear();
@@ -53,26 +54,28 @@ bool ListArchive(TVMFiles& list, const std::string& archive, bool useCache,
         }
     }
     if (!platform::FileExists(archive))
-        return false;
+        return TListOutcome::Archive;
 
     af.SetFileName(archive);
     af.Options().jso = 1;
     af.Options().jss = 1;
     af.SetArchiverType(type);
     if (!af.OpenArchive(nullptr, 2))
-        return false;
+        return TListOutcome::Failed;
+    // The libraries end a listing with -1; any other code means it stopped short of the end.
     archives::TMemberInfo member{};
-    for (int result = af.FindFirst("*.*", member); result == 0; result = af.FindNext(member)) {
+    int result = af.FindFirst("*.*", member);
+    for (; result == 0; result = af.FindNext(member)) {
         try {
             list.Add(MemberToFileInfo(member));
-        } catch (...) {
-            af.CloseArchive();
-            throw;
+        } catch (const platform::EConvertError&) {
+            result = ARC_ERROR_TIME_STAMP; // a member time no archive of ours holds
+            break;
         }
         member = archives::TMemberInfo{};
     }
     af.CloseArchive();
-    return false;
+    return result == -1 ? TListOutcome::Archive : TListOutcome::Failed;
 }
 
 } // namespace selection

@@ -181,9 +181,11 @@ TEST(ListCacheTest, BadTextRaisesAndKeepsWhatWasRead) {
 class ListArchiveTest : public EngineFixture {
 protected:
     bool List(bool useCache) {
-        return ListArchive(list, archive, useCache, af, archives::atLha,
-                           [this](const std::string& line) { logged.push_back(line); });
+        outcome = ListArchive(list, archive, useCache, af, archives::atLha,
+                              [this](const std::string& line) { logged.push_back(line); });
+        return outcome == TListOutcome::Cache;
     }
+    TListOutcome outcome = TListOutcome::Archive;
     RecordingLibrary lha{"libunlha32.so"};
     std::string archive = tmp.Write("docs.lzh", "archive bytes");
     TVMFiles list;
