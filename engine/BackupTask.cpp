@@ -21,6 +21,9 @@ using selection::TVMFiles;
 
 namespace {
 
+// Raised inside a directory pass when the archive refuses what its listing cache called for.
+struct CacheDisagreement {};
+
 std::string Text(const char* utf8) {
     return platform::FromUtf8(utf8);
 }
@@ -167,7 +170,19 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
 
     if (!ClaimArchiveDir(src, archiveDir))
         return;
+    try {
+        PassDirectory(item, src, archiveDir, item.EnableLzhCache);
+    } catch (const CacheDisagreement&) {
+        // The archive refused an operation that its listing cache called for: the cache is
+        // stale (left by an older run). The pass starts over from the archive's own listing.
+        state_.AddStampedLine(" Listing cache disagrees with the archive, listing it: " + src);
+        PassDirectory(item, src, archiveDir, false);
+    }
+}
 
+void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string& src,
+                              const std::string& archiveDir, bool useCache) {
+    app::TRunHost& host = state_.Host();
     TVMFiles srcFiles, members, srcSubdirs, dstSubdirs;
     std::vector<std::string> names;
     bool changed = false;
@@ -176,6 +191,8 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
 
     const TArchiveNames an = MakeArchiveNames(src, archiveDir, platform::Now(),
                                               item.DirNameAsLzhName, state_.ArchiverType);
+    if (RefusedForPathLength(src, an.Archive))
+        return;
     if (!platform::DirectoryExists(src)) {
         state_.AddStampedLine(" Source directory does not exist: " + src);
         state_.AddLogLine(Text("コピー元ディレクトリが存在しません。"));
@@ -194,7 +211,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     const auto logLine = [this](const std::string& line) { state_.AddLogLine(line); };
     const std::string cacheFile = selection::ListCacheFileName(an.Archive);
     if (platform::FileExists(an.Archive)) {
-        const auto outcome = selection::ListArchive(members, an.Archive, item.EnableLzhCache, af_,
+        const auto outcome = selection::ListArchive(members, an.Archive, useCache, af_,
                                                     ToFacadeType(state_.ArchiverType), logLine);
         fromCache = outcome == selection::TListOutcome::Cache;
         if (outcome == selection::TListOutcome::Failed && !SetAsideUnreadableArchive(an, members))
@@ -210,22 +227,19 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     }
     selection::ScanDirs(dstSubdirs, archiveDir, false);
 
+    // An archive error on a listing from the cache: the two may disagree (user breaks excepted).
+    const auto reportOrRelist = [&](int code) {
+        if (fromCache && code != 0x8020)
+            throw CacheDisagreement{};
+        ReportArchiveError(code);
+    };
+
     // The listing cache goes before the archive's first change and is written after the last,
     // so that an interrupted pass leaves no cache that disagrees with the archive.
     const auto invalidateCache = [&] {
         if (platform::FileExists(cacheFile) && !platform::DeleteFile(cacheFile))
             throw platform::EFileError(Text("リストキャッシュを削除できません：") + cacheFile, errno);
     };
-    // A failed operation on an archive listed from its cache may mean that the two disagree
-    // (a cache of an older run): the archive is listed again on the next run.
-    struct CacheDropOnFailure {
-        const std::string& file;
-        bool armed;
-        ~CacheDropOnFailure() {
-            if (armed && std::uncaught_exceptions() == 0)
-                platform::DeleteFile(file);
-        }
-    } dropCache{cacheFile, fromCache};
 
     ChooseFiles(srcFiles, item);
     selection::SortByName(srcFiles);
@@ -266,12 +280,12 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             }
         } cleanup{scratch, state_.DebugMode};
         if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
-            ReportArchiveError(code);
+            reportOrRelist(code);
             return;
         }
         if (const int code = PackFiles(an.History, scratch, item.RegExp, noCompress, names);
             code != 0) {
-            ReportArchiveError(code);
+            reportOrRelist(code);
             return;
         }
         changed = true;
@@ -290,7 +304,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             ListNames(" Deleting files in the archive file:", names);
             invalidateCache();
             if (const int code = RemoveFiles(an.Archive, names); code != 0) {
-                ReportArchiveError(code);
+                reportOrRelist(code);
                 return;
             }
             changed = true;
@@ -311,6 +325,9 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             if (!archives::CanCarryName(name))
                 LeaveOut(srcFiles, members, prefix + name,
                          Text("ファイル名を書庫に渡せないため除外しました："));
+            else if (prefix.size() + name.size() > kMaxPath)
+                LeaveOut(srcFiles, members, prefix + name,
+                         Text("パスが長すぎるため除外しました："));
             else if (!platform::IsReadableFile(prefix + name))
                 LeaveOut(srcFiles, members, prefix + name,
                          Text("ファイルを読み込めないため除外しました："));
@@ -322,7 +339,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             invalidateCache();
             if (const int code = PackFiles(an.Archive, src, item.RegExp, noCompress, carried);
                 code != 0) {
-                ReportArchiveError(code);
+                reportOrRelist(code);
                 return;
             }
             changed = true;
@@ -367,7 +384,6 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
 
     if (item.EnableLzhCache && (changed || !fromCache))
         selection::WriteListCache(an.Archive, srcFiles);
-    dropCache.armed = false;
 }
 
 } // namespace engine

@@ -25,6 +25,15 @@ bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archi
     return false;
 }
 
+bool TVMEngine::RefusedForPathLength(const std::string& src, const std::string& archive) {
+    if (src.size() < kMaxPath && archive.size() < kMaxPath)
+        return false;
+    state_.AddStampedLine(" Path too long for the system: " + src);
+    state_.AddLogLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
+    state_.ErrorOccurred = true;
+    return true;
+}
+
 bool IsOwnFileName(const std::string& name, const std::string& archive) {
     const std::string key = platform::FileNameKey(name);
     return key == platform::FileNameKey(platform::ExtractFileName(archive)) ||

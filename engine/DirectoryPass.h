@@ -23,6 +23,9 @@ private:
     app::TRunHost& host_;
 };
 
+// The longest path the system takes (PATH_MAX counts the terminating NUL).
+inline constexpr std::size_t kMaxPath = 4095;
+
 // The key under which two paths name the same directory: absolute, without a trailing
 // delimiter; compared by exact bytes on this platform.
 std::string NormalisedPath(const std::string& path);

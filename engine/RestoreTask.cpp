@@ -53,7 +53,7 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         return;
     }
 
-    if (!ClaimArchiveDir(src, archiveDir))
+    if (RefusedForPathLength(src, archive) || !ClaimArchiveDir(src, archiveDir))
         return;
 
     // Deleting "what the backup does not hold" needs a complete listing of the backup: a

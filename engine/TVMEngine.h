@@ -91,6 +91,10 @@ private:
     // The working directory a run uses: TempDir, or the private temporary directory when empty.
     void EnsureTempDir();
     void BackupDirectory(const definition::TVMTask& item, const std::string& src);
+    // The pass over one source directory once its checks are done; useCache: members may come
+    // from the listing cache.
+    void PassDirectory(const definition::TVMTask& item, const std::string& src,
+                       const std::string& archiveDir, bool useCache);
     void RestoreDirectory(const definition::TVMTask& item, const std::string& src);
     void ClearDirectory(const definition::TVMTask& item, const std::string& src,
                         platform::TDateTime cutoff);
@@ -101,6 +105,8 @@ private:
     // another item's source) would share one archive and undo each other's backups: the later
     // one is refused, logged with both names, and false is returned.
     bool ClaimArchiveDir(const std::string& src, const std::string& archiveDir);
+    // A directory whose path or archive path is longer than the system takes: logged, true.
+    bool RefusedForPathLength(const std::string& src, const std::string& archive);
     // A subdirectory whose archive directory would stand where the parent's archive or listing
     // cache lies: logged by name and true returned, so that the pass leaves it alone.
     bool CollidesWithOwnFiles(const std::string& src, const std::string& subdir,
