@@ -26,7 +26,9 @@ bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archi
 }
 
 bool TVMEngine::RefusedForPathLength(const std::string& src, const std::string& archive) {
-    if (src.size() < kMaxPath && archive.size() < kMaxPath)
+    // Room beside the archive for the work files of its updates and of the listing cache.
+    constexpr std::size_t workFileRoom = 32;
+    if (src.size() < kMaxPath && archive.size() + workFileRoom < kMaxPath)
         return false;
     state_.AddStampedLine(" Path too long for the system: " + src);
     state_.AddLogLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);

@@ -15,17 +15,8 @@ namespace {
 
 constexpr std::int64_t kOld = 1577872800; // 2020-01-01, well before any run
 
-class BackupRunTest : public RunFixture, public ::testing::WithParamInterface<const char*> {
+class BackupRunTest : public testing_support::FormatRunFixture {
 protected:
-    void SetUp() override {
-        ext = GetParam();
-        if (ext == std::string(".zip"))
-            Settings("Options", "ArchiverType", "atZip");
-    }
-    std::string Archive(const std::string& dir = "src") const {
-        const std::string name = dir.substr(dir.rfind('/') + 1);
-        return home / ("dst/" + dir + "/" + name + ext);
-    }
     std::vector<std::string> HistoryBackups(const std::string& dir = "dst/src") const {
         std::vector<std::string> found;
         for (const auto& e : std::filesystem::directory_iterator(home / dir)) {
@@ -35,7 +26,6 @@ protected:
         }
         return found;
     }
-    std::string ext;
 };
 
 TEST_P(BackupRunTest, FirstRunThenNoChangeRunWritesNothing) {

@@ -107,7 +107,39 @@ protected:
         }
     }
 
+    // The command of Run for an unprivileged user (nobody), who then owns the whole tree: for
+    // the cases that only fail for a user without root's rights.
+    RunResult RunAsNobody(const std::vector<std::string>& args) {
+        const std::string chown = "chown -R 65534:65534 " + ShellQuote(home.Path());
+        if (std::system(chown.c_str()) != 0)
+            return {};
+        const std::string cmd = "setpriv --reuid=65534 --regid=65534 --clear-groups sh -c " +
+                                ShellQuote(Command(args)) + " 2>" +
+                                ShellQuote(home / "stderr.txt") + " </dev/null";
+        const int raw = std::system(cmd.c_str());
+        RunResult r;
+        r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.Err = ReadAll(home / "stderr.txt");
+        return r;
+    }
+
     TempDir home;
+};
+
+// A run fixture over both archive formats: the parameter is the extension, ".lzh" or ".zip".
+class FormatRunFixture : public RunFixture, public ::testing::WithParamInterface<const char*> {
+protected:
+    void SetUp() override {
+        ext = GetParam();
+        if (ext == std::string(".zip"))
+            Settings("Options", "ArchiverType", "atZip");
+    }
+    // The archive of a source directory below home/src ("src", "src/sub").
+    std::string Archive(const std::string& dir = "src") const {
+        const std::string name = dir.substr(dir.rfind('/') + 1);
+        return home / ("dst/" + dir + "/" + name + ext);
+    }
+    std::string ext;
 };
 
 } // namespace testing_support
