@@ -24,6 +24,7 @@ public:
         Fn<void (*)()>("RecReset")();
     }
     int Calls() const { return Fn<int (*)()>("RecCalls")(); }
+    void Reset() const { Fn<void (*)()>("RecReset")(); }
     std::string Command(int i) const { return Fn<const char* (*)(int)>("RecCommand")(i); }
     void SetResult(int call, int code) const { Fn<void (*)(int, int)>("RecSetResult")(call, code); }
     void AddMember(const std::string& path, std::uint32_t size, std::uint16_t date,

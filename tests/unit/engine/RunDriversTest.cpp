@@ -177,6 +177,48 @@ TEST_F(DoTaskTest, FullDiskIsReportedAndNothingElseIsTouched) {
     EXPECT_FALSE(std::filesystem::exists(tmp / "dst/src/src.lst"));
 }
 
+// A pass stopped at any of its archive calls leaves no listing cache that disagrees with the
+// archive: the cache is deleted before the first call that changes the archive.
+TEST_F(DoTaskTest, ListingCacheGoesBeforeTheArchiveChanges) {
+    const std::string cacheText = "2\r\na.txt\r\n1\r\n2020/01/01 12:00:00\r\n32\r\n"
+                                  "b.txt\r\n1\r\n2020/01/01 12:00:00\r\n32\r\n";
+    // Calls: 0 extract the old a and b (the fake extracts nothing, so there is no history pack
+    // to call), 1 remove b, 2 pack a and c.
+    for (int stopAt = 0; stopAt <= 3; ++stopAt) {
+        SCOPED_TRACE(stopAt);
+        std::filesystem::remove_all(tmp / "src");
+        std::filesystem::remove_all(tmp / "dst");
+        std::filesystem::create_directories(tmp / "src");
+        std::filesystem::create_directories(tmp / "dst/src");
+        tmp.Write("src/a.txt", "a");
+        tmp.Write("src/c.txt", "c");
+        tmp.Write("dst/src/src.lzh", "archive");
+        const std::string cache = tmp.Write("dst/src/src.lst", cacheText);
+        lha.Reset();
+        lha.SetResult(stopAt, 0x8020);
+        TVMEngine run(state, af, options); // each iteration a run of its own
+        state.Stopped = false;
+        int code = 0;
+        try {
+            run.DoTask(Item(tmp / "src", tmp / "dst"));
+        } catch (const EVMError& e) {
+            code = e.Code();
+        }
+        ASSERT_EQ(lha.Calls(), std::min(stopAt + 1, 3));
+        if (stopAt == 0) {
+            EXPECT_EQ(code, EVMError::UserBreakCode);
+            EXPECT_EQ(ReadAll(cache), cacheText); // the archive is as the cache says
+        } else if (stopAt < 3) {
+            EXPECT_EQ(code, EVMError::UserBreakCode);
+            EXPECT_FALSE(std::filesystem::exists(cache));
+        } else {
+            EXPECT_EQ(code, 0); // complete: the cache tells the new contents
+            EXPECT_NE(ReadAll(cache).find("c.txt"), std::string::npos);
+            EXPECT_EQ(ReadAll(cache).find("b.txt"), std::string::npos);
+        }
+    }
+}
+
 TEST_F(DoTaskTest, CancelInTheLibraryIsAUserBreak) {
     std::filesystem::create_directories(tmp / "src");
     tmp.Write("src/a.txt", "a");
