@@ -3,6 +3,7 @@
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
 #include "engine/TVMEngine.h"
+#include "engine/WorkFiles.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
 #include "platform/TempDirectory.h"
@@ -225,7 +226,13 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         }
         state_.AddStampedLine(" Have made a directory: " + archiveDir);
     }
-    selection::ScanDirs(dstSubdirs, archiveDir, false);
+    // One reading of the archive directory: its subdirectories, and the work files that a
+    // killed run of an archiver library left (this run holds the destination's lock).
+    TVMFiles dstFiles;
+    selection::ScanDirectory(dstFiles, dstSubdirs, archiveDir, false);
+    for (const auto& name :
+         RemoveStaleWorkFiles(archiveDir, dstFiles, platform::ExtractFileName(an.Archive)))
+        state_.AddStampedLine(" Removed the work file of an interrupted run: " + name);
 
     // An archive error on a listing from the cache: the two may disagree (user breaks excepted).
     const auto reportOrRelist = [&](int code) {

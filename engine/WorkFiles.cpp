@@ -1,0 +1,70 @@
+#include "engine/WorkFiles.h"
+
+#include "engine/ArchiveNames.h"
+#include "platform/FileUtil.h"
+#include "select/ListCache.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+namespace engine {
+
+namespace {
+
+// The six characters that mkstemp puts in place of its XXXXXX.
+bool IsRandomSuffix(std::string_view s) {
+    return s.size() == 6 && std::all_of(s.begin(), s.end(), [](unsigned char c) {
+               return std::isalnum(c) != 0;
+           });
+}
+
+bool IsArchiveOfThisDirectory(std::string_view base, const std::string& archiveName) {
+    if (base == archiveName)
+        return true;
+    // History backups: "$vm$" + the stamp's digits + the archive's extension.
+    const std::size_t dot = archiveName.rfind('.');
+    const std::string_view ext =
+        dot == std::string::npos ? std::string_view() : std::string_view(archiveName).substr(dot);
+    if (base.substr(0, 4) != HistoryPrefix || ext.empty() || base.size() <= 4 + ext.size() ||
+        base.substr(base.size() - ext.size()) != ext)
+        return false;
+    const std::string_view stamp = base.substr(4, base.size() - 4 - ext.size());
+    return std::all_of(stamp.begin(), stamp.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+} // namespace
+
+bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName) {
+    const std::string_view n(name);
+    if (n.size() == 13 && n.substr(0, 7) == ".unlha-")
+        return IsRandomSuffix(n.substr(7));
+    // The listing cache's own work file: "." + cache name + "." + 8 characters + ".tmp".
+    const std::string cacheName = selection::ListCacheFileName(archiveName);
+    if (n.size() == cacheName.size() + 14 && n.front() == '.' &&
+        n.substr(1, cacheName.size()) == cacheName && n[cacheName.size() + 1] == '.' &&
+        n.substr(n.size() - 4) == ".tmp") {
+        const std::string_view suffix = n.substr(cacheName.size() + 2, 8);
+        return std::all_of(suffix.begin(), suffix.end(), [](unsigned char c) {
+            return std::isdigit(c) != 0 || (c >= 'a' && c <= 'z');
+        });
+    }
+    if (n.size() < 8 || n[n.size() - 7] != '.')
+        return false;
+    return IsRandomSuffix(n.substr(n.size() - 6)) &&
+           IsArchiveOfThisDirectory(n.substr(0, n.size() - 7), archiveName);
+}
+
+std::vector<std::string> RemoveStaleWorkFiles(const std::string& archiveDir,
+                                              const selection::TVMFiles& files,
+                                              const std::string& archiveName) {
+    std::vector<std::string> removed;
+    const std::string prefix = platform::IncludeTrailingPathDelimiter(archiveDir);
+    for (const auto& f : files)
+        if (IsStaleWorkFileName(f.Name, archiveName) && platform::DeleteFile(prefix + f.Name))
+            removed.push_back(f.Name);
+    return removed;
+}
+
+} // namespace engine
