@@ -277,3 +277,77 @@ INSTANTIATE_TEST_SUITE_P(Formats, DataSafetyTest, ::testing::Values(".lzh", ".zi
                          [](const auto& info) { return std::string(info.param + 1); });
 
 } // namespace
+
+namespace {
+
+// Restores from ZIP archives that other tools made in the destination.
+class ForeignZipRestoreTest : public testing_support::RunFixture {
+protected:
+    void SetUp() override {
+        Settings("Options", "ArchiverType", "atZip");
+        fs::create_directories(home / "dst/src");
+    }
+    // Runs a shell command in a directory below home.
+    int Shell(const std::string& dir, const std::string& command) {
+        fs::create_directories(home / dir);
+        return std::system(("cd " + ShellQuote(home / dir) + " && " + command).c_str());
+    }
+};
+
+// A link member would let the restore of the next subdirectory write outside the source tree.
+TEST_F(ForeignZipRestoreTest, LinkMembersAreRefusedAndNeverWrittenThrough) {
+    fs::create_directories(home / "outside");
+    ASSERT_EQ(Shell("craft", "echo ok > ok.txt && ln -s " + ShellQuote(home / "outside") +
+                                 " link && zip -q --symlinks " +
+                                 ShellQuote(home / "dst/src/src.zip") + " ok.txt link"),
+              0);
+    ASSERT_EQ(Shell("craft2", "echo evil > evil.txt && mkdir -p " +
+                                  ShellQuote(home / "dst/src/link") + " && zip -q " +
+                                  ShellQuote(home / "dst/src/link/link.zip") + " evil.txt"),
+              0);
+    const std::string def = Save({Item()});
+    const auto r = Run({def, "/restore"});
+    EXPECT_EQ(r.Status, 1) << r.Err << Log();
+    EXPECT_FALSE(fs::exists(home / "outside/evil.txt"));
+    EXPECT_FALSE(fs::is_symlink(home / "src/link"));
+    EXPECT_EQ(ReadAll(home / "src/ok.txt"), "ok\n");
+    EXPECT_NE(Log().find("link"), std::string::npos) << Log();
+
+    // A link the user put in place of a backed-up directory is not followed either.
+    fs::remove_all(home / "src/link");
+    fs::create_directory_symlink(home / "outside", home / "src/link");
+    EXPECT_EQ(Run({def, "/restore"}).Status, 1);
+    EXPECT_FALSE(fs::exists(home / "outside/evil.txt"));
+    EXPECT_NE(Log().find("シンボリックリンクのため"), std::string::npos) << Log();
+}
+
+// bsdtar writes a "./" entry and "./" in front of every name: a complete extraction.
+TEST_F(ForeignZipRestoreTest, DotSlashEntriesRestoreCompletely) {
+    ASSERT_EQ(Shell("tree", "echo alpha > a.txt && echo bravo > b.txt && bsdtar -a -cf " +
+                                ShellQuote(home / "dst/src/src.zip") + " ."),
+              0);
+    const std::string def = Save({Item()});
+    const auto r = Run({def, "/restore"});
+    EXPECT_EQ(r.Status, 0) << r.Err << Log();
+    EXPECT_EQ(ReadAll(home / "src/a.txt"), "alpha\n");
+    EXPECT_EQ(ReadAll(home / "src/b.txt"), "bravo\n");
+}
+
+// A ZIP cut short loses its central directory: what is intact comes back, the damage is told.
+TEST_F(ForeignZipRestoreTest, TruncatedArchiveRestoresWhatIsIntact) {
+    ASSERT_EQ(Shell("tree", "head -c 300000 /dev/urandom > big.bin && echo alpha > a.txt && "
+                            "echo bravo > b.txt && zip -q " +
+                                ShellQuote(home / "dst/src/src.zip") + " a.txt b.txt big.bin"),
+              0);
+    const auto size = fs::file_size(home / "dst/src/src.zip");
+    fs::resize_file(home / "dst/src/src.zip", size - 1000); // into big.bin's data
+    const std::string def = Save({Item()});
+    const auto r = Run({def, "/restore", "/permitdeletion"});
+    EXPECT_EQ(r.Status, 1) << r.Err;
+    EXPECT_EQ(ReadAll(home / "src/a.txt"), "alpha\n");
+    EXPECT_EQ(ReadAll(home / "src/b.txt"), "bravo\n");
+    EXPECT_FALSE(fs::exists(home / "src/big.bin")); // never half-written under its name
+    EXPECT_NE(Log().find("書庫を読み込めないため"), std::string::npos) << Log();
+}
+
+} // namespace
