@@ -64,8 +64,7 @@ void TVMEngine::ReportArchiveError(int code) {
     if (code == 0x8020)
         UserBreak();
     state_.AddStampedLine(LastArchiveError);
-    state_.AddLogLine(LastArchiveError);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(LastArchiveError);
 }
 
 void TVMEngine::ListNames(const std::string& heading, const std::vector<std::string>& names) {
@@ -109,24 +108,21 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     if (item.SubDir && (nd == ns || nd.compare(0, nsPrefix.size(), nsPrefix) == 0)) {
         state_.AddStampedLine(
             " Error: Copy-source directory should not contain copy-destination directory.");
-        state_.AddLogLine(Text("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
         throw EVMError(Text("コピー元にコピー先ディレクトリが含まれている．"),
                        EVMError::ItemRefusedCode);
     }
     if (nd == ns) {
         state_.AddStampedLine(" Error: Copy source directory cannot be a destination directory.");
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("コピー元ディレクトリとコピー先ディレクトリは異ならなければなりません．"));
-        state_.ErrorOccurred = true;
         throw EVMError(Text("コピー元とコピー先のディレクトリが等しい．"),
                        EVMError::ItemRefusedCode);
     }
     if (ns == nt) {
         state_.AddStampedLine(" Error: Copy source directory cannot be a temporary directory.");
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("コピー元ディレクトリは一時ファイルディレクトリであってはなりません．"));
-        state_.ErrorOccurred = true;
         return;
     }
 
@@ -140,16 +136,14 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
                                               item.DirNameAsLzhName, state_.ArchiverType);
     if (!platform::DirectoryExists(src)) {
         state_.AddStampedLine(" Source directory does not exist: " + src);
-        state_.AddLogLine(Text("コピー元ディレクトリが存在しません。"));
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリが存在しません。"));
         return;
     }
     // One reading of the source; one that cannot be read is no empty directory (its members
     // would all be removed from the archive).
     if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false)) {
         state_.AddStampedLine(" Source directory cannot be read: " + src);
-        state_.AddLogLine(Text("コピー元ディレクトリを読み込めません：") + src);
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリを読み込めません：") + src);
         return;
     }
 
@@ -160,8 +154,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     } else if (!platform::DirectoryExists(archiveDir)) {
         if (!platform::ForceDirectories(archiveDir)) {
             state_.AddStampedLine(" Cannot make a directory: " + archiveDir);
-            state_.AddLogLine(Text("コピー先ディレクトリを作成できない"));
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(Text("コピー先ディレクトリを作成できない"));
             return;
         }
         state_.AddStampedLine(" Have made a directory: " + archiveDir);
@@ -249,9 +242,8 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
             if (archives::CanCarryName(name)) {
                 carried.push_back(name);
             } else {
-                state_.AddLogLine(Text("ファイル名を書庫に渡せないため除外しました：") + src + "/" +
-                                  name);
-                state_.ErrorOccurred = true;
+                state_.AddErrorLine(Text("ファイル名を書庫に渡せないため除外しました：") + src +
+                                    "/" + name);
                 // Left out of the listing cache too, so that it is not taken as backed up.
                 for (int i = srcFiles.Count() - 1; i >= 0; --i)
                     if (srcFiles[i].Name == name)

@@ -45,10 +45,9 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     // an unmounted or emptied destination must not erase the sources.
     if (state_.PermitDeletion && !platform::DirectoryExists(archiveDir)) {
         state_.AddStampedLine(" Archive directory does not exist: " + archiveDir);
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("バックアップ先のディレクトリが存在しないため、復元と削除を行いません：") +
             archiveDir);
-        state_.ErrorOccurred = true;
         return;
     }
 
@@ -61,8 +60,7 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         selection::ScanDirectory(destFiles, destSubdirs, src, false);
     } else if (!platform::ForceDirectories(src)) {
         state_.AddStampedLine(" Destination directory cannnot be created: " + src);
-        state_.RunLog.AddRawLine(Text("コピー先ディレクトリを作成できない。"));
-        state_.ErrorOccurred = true;
+        state_.AddRawErrorLine(Text("コピー先ディレクトリを作成できない。"));
         return;
     } else {
         state_.AddStampedLine(" Destination directory will be made: " + src);

@@ -81,10 +81,9 @@ public:
                                                ".velmoran.lock");
         acquired_ = lock_.has_value();
         if (!acquired_) {
-            state.AddLogLine(
+            state.AddErrorLine(
                 Text("別のVelmoranが同じバックアップ先を使用中のため、この項目を実行しません：") +
                 dstDir);
-            state.ErrorOccurred = true;
         }
     }
     bool Acquired() const { return acquired_; }
@@ -148,8 +147,7 @@ bool CheckRunStart(app::TRunState& state) {
     if (app::CheckTempAndLog(state.Host(), true, state.TempDir, state.LogFile))
         return true;
     state.AddStampedLine("Temporary directry or log-file error.");
-    state.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
-    state.ErrorOccurred = true;
+    state.AddErrorLine(Text("一時ディレクトリまたはログファイルの異常．"));
     return false;
 }
 
@@ -182,9 +180,8 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
         if (code == EVMError::UserBreakCode)
             break;
         if (code != 0 && code != EVMError::ItemRefusedCode) {
-            state_.AddLogLine(Text("未知のエラー発生(") + platform::DateTimeToStr(platform::Now()) +
-                              ")");
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(Text("未知のエラー発生(") +
+                                platform::DateTimeToStr(platform::Now()) + ")");
         }
     }
     state_.AddStampedLine("Backup job ended.(" + NowText() + Text("）"));

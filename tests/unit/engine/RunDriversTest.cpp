@@ -1,6 +1,7 @@
 #include "engine/EVMError.h"
 #include "tests/unit/engine/EngineFixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace engine;
@@ -102,6 +103,26 @@ TEST_F(RunDriversTest, HistoryVersionsNeverTouchTheUsersFilesInTheWorkingDirecto
     // The private directory is gone again (kept only in debug mode).
     for (const auto& e : std::filesystem::directory_iterator(tmp / "work"))
         EXPECT_EQ(e.path().filename(), "a.txt");
+}
+
+TEST_F(RunDriversTest, OnlyErrorLinesAreShownAsErrors) {
+    AddItem(tmp / "nowhere", tmp / "dst");
+    std::filesystem::create_directories(tmp / "src");
+    AddItem(tmp / "src", tmp / "dst2");
+    eng.AtnVMExecute(def);
+    EXPECT_TRUE(state.ErrorOccurred);
+    // The missing source's line and nothing else: no start, item or end line.
+    ASSERT_EQ(host.ErrorLines.size(), 1u);
+    EXPECT_NE(host.ErrorLines[0].find("] コピー元ディレクトリが存在しません。"), std::string::npos);
+    const auto& lines = state.RunLog.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), host.ErrorLines[0]), lines.end());
+
+    // A clean run shows none.
+    host.ErrorLines.clear();
+    def.Tasks.erase(def.Tasks.begin());
+    eng.AtnVMExecute(def);
+    EXPECT_FALSE(state.ErrorOccurred);
+    EXPECT_TRUE(host.ErrorLines.empty());
 }
 
 TEST_F(RunDriversTest, ProgressTextIsThrottled) {
