@@ -2,6 +2,7 @@
 #include "engine/ArchiveNames.h"
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
+#include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
@@ -9,8 +10,6 @@
 #include "select/FileScan.h"
 #include "select/ListArchive.h"
 #include "select/ListCache.h"
-
-#include <random>
 
 namespace engine {
 
@@ -27,18 +26,6 @@ std::string Text(const char* utf8) {
 std::string NormalisedPath(const std::string& path) {
     return platform::FileNameKey(
         platform::ExcludeTrailingPathDelimiter(platform::ExpandFileName(path)));
-}
-
-// A fresh private directory below the working directory for the old versions of one pass.
-std::string MakeScratchDir(const std::string& tempDir) {
-    static std::mt19937_64 generator{std::random_device{}()};
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        const std::string dir = platform::IncludeTrailingPathDelimiter(tempDir) + "$vm$old" +
-                                std::to_string(generator() % 100000000);
-        if (platform::MakePrivateDirectory(dir))
-            return dir;
-    }
-    return {};
 }
 
 } // namespace
@@ -181,24 +168,15 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
         ListNames(" Saving deleting files in the archive file:", names);
         // A private directory of this pass, so that no file of the user's in the working
         // directory is overwritten or deleted.
-        const std::string scratch = MakeScratchDir(state_.TempDir);
-        if (scratch.empty()) {
+        std::optional<TScratchDirectory> scratchDir = TScratchDirectory::Create(state_.TempDir);
+        if (!scratchDir) {
             LastArchiveError = Text("作業ファイルが異常.");
             ReportArchiveError(0x8025);
             return;
         }
-        struct ScratchCleanup {
-            const std::string& dir;
-            bool keep;
-            ~ScratchCleanup() {
-                if (!keep) {
-                    try {
-                        selection::DeleteTree(dir);
-                    } catch (...) {
-                    }
-                }
-            }
-        } cleanup{scratch, state_.DebugMode};
+        if (state_.DebugMode)
+            scratchDir->Keep();
+        const std::string& scratch = scratchDir->Path();
         if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
             ReportArchiveError(code);
             return;

@@ -1,5 +1,6 @@
 #include "app/RunLog.h"
 #include "engine/EVMError.h"
+#include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileLock.h"
@@ -167,6 +168,7 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
 
     if (!CheckRunStart(state_))
         return;
+    RemoveStaleScratchDirs(state_);
     if (def.MsgBeforeExec && host.MessageBox(app::TMsgKind::Information, def.MsgBeforeExecText,
                                              app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok)
         return;
@@ -208,6 +210,7 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
 
     if (!CheckRunStart(state_))
         return;
+    RemoveStaleScratchDirs(state_);
     for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
         state_.AddStampedLine("Restore task job number: " + std::to_string(i));
         state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
