@@ -1,9 +1,9 @@
 #include "app/RunLog.h"
+#include "engine/DestinationLock.h"
 #include "engine/EVMError.h"
 #include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
-#include "platform/FileLock.h"
 #include "platform/FileUtil.h"
 #include "platform/TempDirectory.h"
 #include "select/TVMFiles.h"
@@ -67,37 +67,6 @@ void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx*
 
 namespace {
 
-// Holds the lock of a destination directory while an item runs there, so that two runs over
-// the same destination (a scheduled one meeting a manual one) never interleave.
-class DestinationLock {
-public:
-    DestinationLock(app::TRunState& state, const std::string& dstDir) {
-        // A destination that does not exist yet holds nothing to protect (and is not created
-        // here: the item's checks come first).
-        if (!platform::DirectoryExists(dstDir)) {
-            acquired_ = true;
-            return;
-        }
-        lock_ = platform::FileLock::TryAcquire(platform::IncludeTrailingPathDelimiter(dstDir) +
-                                               ".velmoran.lock");
-        acquired_ = lock_.has_value();
-        if (!acquired_) {
-            state.AddErrorLine(
-                Text("別のVelmoranが同じバックアップ先を使用中のため、この項目を実行しません：") +
-                dstDir);
-        }
-    }
-    bool Acquired() const { return acquired_; }
-
-private:
-    std::optional<platform::FileLock> lock_;
-    bool acquired_ = false;
-};
-
-} // namespace
-
-namespace {
-
 // The end of every run, however it ends: idle again, the title and actions back, and for
 // backup and restore the log file written (and shown after an error).
 class RunEnd {
@@ -130,11 +99,12 @@ private:
 // Runs one item's task on a fresh copy of it, under the lock of its destination; returns 0 or
 // the code of the EVMError that ended it.
 int RunItem(app::TRunState& state, const definition::TVMTask& source,
+            TDestinationLock::TMissing missing,
             const std::function<void(const definition::TVMTask&)>& task) {
     definition::TVMTask item;
     item.Assign(source);
     try {
-        const DestinationLock lock(state, item.DstDir);
+        const TDestinationLock lock(state, item.DstDir, missing);
         if (lock.Acquired())
             task(item);
     } catch (const EVMError& e) {
@@ -177,8 +147,8 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
         state_.AddStampedLine("Backup job task number: " + std::to_string(i));
         state_.AddLogLine(Text("バックアップ処理項目番号＝") + std::to_string(i));
         host.SelectRow(static_cast<int>(i));
-        const int code =
-            RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) { DoTask(t); });
+        const int code = RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::Create,
+                                 [this](const definition::TVMTask& t) { DoTask(t); });
         if (code == EVMError::UserBreakCode)
             break;
         if (code != 0 && code != EVMError::ItemRefusedCode) {
@@ -214,9 +184,9 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
     for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
         state_.AddStampedLine("Restore task job number: " + std::to_string(i));
         state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
-        if (RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) {
-                DoRestoreTask(t);
-            }) == EVMError::UserBreakCode)
+        if (RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::RunUnlocked,
+                    [this](const definition::TVMTask& t) { DoRestoreTask(t); }) ==
+            EVMError::UserBreakCode)
             break;
     }
     state_.AddStampedLine("Restore job ended.(" + NowText() + Text("）"));
@@ -239,9 +209,9 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
     EnterBusyState();
     const RunEnd end(state_, def, false, false);
     for (const auto& task : def.Tasks)
-        if (RunItem(state_, *task, [this, cutoff](const definition::TVMTask& t) {
-                DoClearTask(t, cutoff);
-            }) == EVMError::UserBreakCode)
+        if (RunItem(state_, *task, TDestinationLock::TMissing::RunUnlocked,
+                    [this, cutoff](const definition::TVMTask& t) { DoClearTask(t, cutoff); }) ==
+            EVMError::UserBreakCode)
             break;
 }
 

@@ -125,6 +125,25 @@ TEST_F(RunDriversTest, OnlyErrorLinesAreShownAsErrors) {
     EXPECT_TRUE(host.ErrorLines.empty());
 }
 
+TEST_F(RunDriversTest, MissingDestinationIsMadeForTheLockAndGoesAgainWhenNothingCameOfIt) {
+    std::filesystem::create_directories(tmp / "src");
+    AddItem(tmp / "nowhere", tmp / "new/a/b"); // fails: nothing may stay behind
+    AddItem(tmp / "src", tmp / "made/c");      // runs: made with its parents, lock file inside
+    eng.AtnVMExecute(def);
+    EXPECT_TRUE(state.ErrorOccurred);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "new"));
+    EXPECT_TRUE(std::filesystem::is_directory(tmp / "made/c/src"));
+    EXPECT_TRUE(std::filesystem::exists(tmp / "made/c/.velmoran.lock"));
+
+    // A restore or cleanup has nothing to read there and makes nothing.
+    def.Tasks.clear();
+    AddItem(tmp / "src", tmp / "absent/d");
+    state.BatchMode = true;
+    eng.AtnVMRestoreExecute(def);
+    eng.AtnVMCleanExecute(def);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "absent"));
+}
+
 TEST_F(RunDriversTest, ProgressTextIsThrottled) {
     archives::TExtractingInfoEx info{};
     std::strcpy(info.destName, "dir/file.txt");
