@@ -3,6 +3,7 @@
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
 #include "engine/ScratchDirectory.h"
+#include "engine/SkippedEntries.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
@@ -128,7 +129,9 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     }
     // One reading of the source; one that cannot be read is no empty directory (its members
     // would all be removed from the archive).
-    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false)) {
+    // Entries left out for their kind (links to directories, FIFOs, ...) are named in the log.
+    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false,
+                                  SkippedEntryLogger(state_, src))) {
         state_.AddStampedLine(" Source directory cannot be read: " + src);
         state_.AddErrorLine(Text("コピー元ディレクトリを読み込めません：") + src);
         return;
