@@ -67,12 +67,12 @@ void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx*
 
 namespace {
 
-// The end of every run, however it ends: idle again, the title and actions back, and for
-// backup and restore the log file written (and shown after an error).
+// The end of every run, however it ends: idle again, the title and actions back, and the log
+// file written (and shown after an error).
 class RunEnd {
 public:
-    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool writeLog, bool close)
-        : state_(state), def_(def), writeLog_(writeLog), close_(close) {}
+    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool close)
+        : state_(state), def_(def), close_(close) {}
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
     ~RunEnd() {
@@ -80,7 +80,7 @@ public:
         state_.Running = false;
         host.SetBusy(false);
         def_.UpdateTitle(host);
-        if (writeLog_ && !state_.LogFile.empty()) {
+        if (!state_.LogFile.empty()) {
             state_.RunLog.WriteLogFile(host, state_.LogFile, state_.OverwriteLog);
             if (state_.ErrorOccurred && def_.ShowLog)
                 app::ShowLogFile(host, state_.LogFile);
@@ -92,7 +92,6 @@ public:
 private:
     app::TRunState& state_;
     definition::TVMDefinition& def_;
-    bool writeLog_;
     bool close_;
 };
 
@@ -134,7 +133,7 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
     state_.AddLogLine(Text("バックアップ開始(") + def.FileName + ")");
     EnterBusyState();
     EnsureTempDir();
-    const RunEnd end(state_, def, true, def.CloseWhenFinished);
+    const RunEnd end(state_, def, def.CloseWhenFinished);
 
     if (!CheckRunStart(state_))
         return;
@@ -176,7 +175,7 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
     EnsureTempDir();
     state_.RunLog.Clear();
     state_.AddLogLine(Text("復元開始：") + def.FileName);
-    const RunEnd end(state_, def, true, false);
+    const RunEnd end(state_, def, false);
 
     if (!CheckRunStart(state_))
         return;
@@ -207,12 +206,19 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
         state_.DeleteHistoryBefore = before;
     }
     EnterBusyState();
-    const RunEnd end(state_, def, false, false);
+    EnsureTempDir();
+    // A cleanup leaves its record in the log file like the other runs (one started from cron
+    // has no other).
+    state_.RunLog.Clear();
+    state_.AddLogLine(Text("履歴バックアップファイル削除開始：") + def.FileName);
+    const RunEnd end(state_, def, false);
+    RemoveStaleScratchDirs(state_);
     for (const auto& task : def.Tasks)
         if (RunItem(state_, *task, TDestinationLock::TMissing::RunUnlocked,
                     [this, cutoff](const definition::TVMTask& t) { DoClearTask(t, cutoff); }) ==
             EVMError::UserBreakCode)
             break;
+    state_.AddLogLine(Text("履歴バックアップファイル削除完了．"));
 }
 
 } // namespace engine
