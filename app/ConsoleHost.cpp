@@ -107,6 +107,10 @@ void TConsoleHost::ShowException(const std::string& message) {
     WriteLines(message);
 }
 
+void TConsoleHost::ShowErrorLine(const std::string& line) {
+    WriteLines(line);
+}
+
 void TConsoleHost::AddStampedLine(const std::string& text) {
     const platform::TDateTime now = platform::Now();
     std::string line = "<";

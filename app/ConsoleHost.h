@@ -22,6 +22,8 @@ public:
     TMsgAnswer ShowMessage(TMsgKind kind, const std::string& text, TMsgButtons buttons,
                            TMsgAnswer unattended) override;
     void ShowException(const std::string& message) override;
+    // Error lines of the run log go to standard error as they are written.
+    void ShowErrorLine(const std::string& line) override;
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
     void ShowDebugScreen() override {}

@@ -1,5 +1,6 @@
 #include "app/Headless.h"
 
+#include "app/ArchiverLibrary.h"
 #include "app/ConsoleHost.h"
 #include "app/MainWndModel.h"
 #include "app/StartUp.h"
@@ -21,9 +22,7 @@ bool HasDisplay() {
 }
 
 void ConnectOperations(TStartUp& startUp, TMainWndModel& model) {
-    startUp.LoadArchiver = [&model](TVMArchiverType type) {
-        model.AF.SetArchiverType(engine::ToFacadeType(type));
-    };
+    startUp.LoadArchiver = [&model](TVMArchiverType type) { LoadArchiverLibrary(model.AF, type); };
     startUp.RunBackup = [&model] { model.Engine.AtnVMExecute(model.Definition); };
     startUp.RunRestore = [&model] { model.Engine.AtnVMRestoreExecute(model.Definition); };
     startUp.RunClearHistory = [&model] { model.Engine.AtnVMCleanExecute(model.Definition); };

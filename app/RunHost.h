@@ -63,6 +63,11 @@ public:
     // The application's default error handler: an exception that nothing else caught.
     virtual void ShowException(const std::string& message) = 0;
 
+    // A run-log line that records an error, as the log holds it. Nothing to do for a window
+    // (the log is shown after the run); a headless host writes it to standard error, so that
+    // an unattended run tells whoever reads its output (cron mails it) what went wrong.
+    virtual void ShowErrorLine(const std::string&) {}
+
     // Debug screen: a line opened by the date-time stamp, or a plain line.
     virtual void AddStampedLine(const std::string& text) = 0;
     virtual void AddLine(const std::string& text) = 0;

@@ -47,6 +47,18 @@ public:
 
     // A stamped Japanese line of the run log.
     void AddLogLine(const std::string& text) { RunLog.AddLogLine(text); }
+    // A stamped line that records an error: the run ends with ErrorOccurred, and the host shows
+    // the line at once (a headless run writes it to standard error). Every error the run log
+    // names goes through here; progress and notices go through AddLogLine.
+    void AddErrorLine(const std::string& text) {
+        RunLog.AddLogLine(text);
+        RecordError();
+    }
+    // The same for an error line that the run log takes without its stamp.
+    void AddRawErrorLine(const std::string& text) {
+        RunLog.AddRawLine(text);
+        RecordError();
+    }
     // English lines of the debug screen, written only in debug mode.
     void AddStampedLine(const std::string& text) const {
         if (DebugMode)
@@ -63,6 +75,11 @@ public:
     }
 
 private:
+    void RecordError() {
+        ErrorOccurred = true;
+        host_.ShowErrorLine(RunLog.Lines().back());
+    }
+
     TRunHost& host_;
 };
 

@@ -14,10 +14,19 @@ std::string Text(const char* utf8) {
     return platform::FromUtf8(utf8);
 }
 
+const char* const HelpFileName = "Velmoran_J.html";
+
 } // namespace
 
+std::string HelpFile(const std::string& programDir) {
+    const std::string beside = platform::IncludeTrailingPathDelimiter(programDir) + HelpFileName;
+    const std::string installed = platform::IncludeTrailingPathDelimiter(programDir) +
+                                  "../share/doc/velmoran/" + HelpFileName;
+    return !platform::FileExists(beside) && platform::FileExists(installed) ? installed : beside;
+}
+
 std::string HelpFile() {
-    return platform::ProgramDir() + "/Velmoran_J.html";
+    return HelpFile(platform::ProgramDir());
 }
 
 std::string MissingLibraryText() {

@@ -11,7 +11,10 @@
 
 namespace app {
 
-// Where the help document lives: beside the program.
+// The help document of a program in programDir: beside it (where the build puts it), else in
+// ../share/doc/velmoran as installed; the path beside it when neither exists.
+std::string HelpFile(const std::string& programDir);
+// The help document of this program.
 std::string HelpFile();
 
 class TStartUp {

@@ -2,6 +2,8 @@
 #include "engine/ArchiveNames.h"
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
+#include "engine/ScratchDirectory.h"
+#include "engine/SkippedEntries.h"
 #include "engine/TVMEngine.h"
 #include "engine/WorkFiles.h"
 #include "platform/CodePage.h"
@@ -14,7 +16,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
-#include <random>
 
 namespace engine {
 
@@ -27,18 +28,6 @@ struct CacheDisagreement {};
 
 std::string Text(const char* utf8) {
     return platform::FromUtf8(utf8);
-}
-
-// A fresh private directory below the working directory for the old versions of one pass.
-std::string MakeScratchDir(const std::string& tempDir) {
-    static std::mt19937_64 generator{std::random_device{}()};
-    for (int attempt = 0; attempt < 32; ++attempt) {
-        const std::string dir = platform::IncludeTrailingPathDelimiter(tempDir) + "$vm$old" +
-                                std::to_string(generator() % 100000000);
-        if (platform::MakePrivateDirectory(dir))
-            return dir;
-    }
-    return {};
 }
 
 } // namespace
@@ -64,8 +53,7 @@ void TVMEngine::ReportArchiveError(int code) {
     if (code == 0x8020)
         UserBreak();
     state_.AddStampedLine(LastArchiveError);
-    state_.AddLogLine(LastArchiveError);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(LastArchiveError);
 }
 
 void TVMEngine::ListNames(const std::string& heading, const std::vector<std::string>& names) {
@@ -79,8 +67,7 @@ void TVMEngine::ListNames(const std::string& heading, const std::vector<std::str
 void TVMEngine::LeaveOut(TVMFiles& srcFiles, const TVMFiles& members, const std::string& path,
                          const std::string& reason) {
     state_.AddStampedLine(" Left out: " + path);
-    state_.AddLogLine(reason + path);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(reason + path);
     // The listing cache must tell what the archive holds: the member's record where there is
     // one (its older version stays), no record otherwise.
     const std::string name = platform::ExtractFileName(path);
@@ -103,15 +90,15 @@ bool TVMEngine::SetAsideUnreadableArchive(const TArchiveNames& an, TVMFiles& mem
     // directory is backed up whole into a new archive.
     if (platform::FileExists(an.History) || !platform::RenameFile(an.Archive, an.History)) {
         state_.AddStampedLine(" Cannot read the archive nor set it aside: " + an.Archive);
-        state_.AddLogLine(Text("書庫を読み込めず、退避もできないため、このディレクトリを処理しません：") +
-                          an.Archive);
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(
+            Text("書庫を読み込めず、退避もできないため、このディレクトリを処理しません：") +
+            an.Archive);
         return false;
     }
     state_.AddStampedLine(" Cannot read the archive, kept as " + an.History + ": " + an.Archive);
-    state_.AddLogLine(Text("書庫を読み込めないため履歴バックアップとして退避し、新しい書庫を作成します：") +
-                      an.Archive + " --> " + an.History);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(
+        Text("書庫を読み込めないため履歴バックアップとして退避し、新しい書庫を作成します：") +
+        an.Archive + " --> " + an.History);
     return true;
 }
 
@@ -148,24 +135,21 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     if (item.SubDir && (nd == ns || nd.compare(0, nsPrefix.size(), nsPrefix) == 0)) {
         state_.AddStampedLine(
             " Error: Copy-source directory should not contain copy-destination directory.");
-        state_.AddLogLine(Text("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
         throw EVMError(Text("コピー元にコピー先ディレクトリが含まれている．"),
                        EVMError::ItemRefusedCode);
     }
     if (nd == ns) {
         state_.AddStampedLine(" Error: Copy source directory cannot be a destination directory.");
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("コピー元ディレクトリとコピー先ディレクトリは異ならなければなりません．"));
-        state_.ErrorOccurred = true;
         throw EVMError(Text("コピー元とコピー先のディレクトリが等しい．"),
                        EVMError::ItemRefusedCode);
     }
     if (ns == nt) {
         state_.AddStampedLine(" Error: Copy source directory cannot be a temporary directory.");
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("コピー元ディレクトリは一時ファイルディレクトリであってはなりません．"));
-        state_.ErrorOccurred = true;
         return;
     }
 
@@ -196,16 +180,16 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         return;
     if (!platform::DirectoryExists(src)) {
         state_.AddStampedLine(" Source directory does not exist: " + src);
-        state_.AddLogLine(Text("コピー元ディレクトリが存在しません。"));
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリが存在しません。"));
         return;
     }
     // One reading of the source; one that cannot be read is no empty directory (its members
     // would all be removed from the archive).
-    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false)) {
+    // Entries left out for their kind (links to directories, FIFOs, ...) are named in the log.
+    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false,
+                                  SkippedEntryLogger(state_, src))) {
         state_.AddStampedLine(" Source directory cannot be read: " + src);
-        state_.AddLogLine(Text("コピー元ディレクトリを読み込めません：") + src);
-        state_.ErrorOccurred = true;
+        state_.AddErrorLine(Text("コピー元ディレクトリを読み込めません：") + src);
         return;
     }
 
@@ -220,8 +204,7 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     } else if (!platform::DirectoryExists(archiveDir)) {
         if (!platform::ForceDirectories(archiveDir)) {
             state_.AddStampedLine(" Cannot make a directory: " + archiveDir);
-            state_.AddLogLine(Text("コピー先ディレクトリを作成できない"));
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(Text("コピー先ディレクトリを作成できない"));
             return;
         }
         state_.AddStampedLine(" Have made a directory: " + archiveDir);
@@ -245,7 +228,8 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     // so that an interrupted pass leaves no cache that disagrees with the archive.
     const auto invalidateCache = [&] {
         if (platform::FileExists(cacheFile) && !platform::DeleteFile(cacheFile))
-            throw platform::EFileError(Text("リストキャッシュを削除できません：") + cacheFile, errno);
+            throw platform::EFileError(Text("リストキャッシュを削除できません：") + cacheFile,
+                                       errno);
     };
 
     ChooseFiles(srcFiles, item);
@@ -268,24 +252,15 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         ListNames(" Saving deleting files in the archive file:", names);
         // A private directory of this pass, so that no file of the user's in the working
         // directory is overwritten or deleted.
-        const std::string scratch = MakeScratchDir(state_.TempDir);
-        if (scratch.empty()) {
+        std::optional<TScratchDirectory> scratchDir = TScratchDirectory::Create(state_.TempDir);
+        if (!scratchDir) {
             LastArchiveError = Text("作業ファイルが異常.");
             ReportArchiveError(0x8025);
             return;
         }
-        struct ScratchCleanup {
-            const std::string& dir;
-            bool keep;
-            ~ScratchCleanup() {
-                if (!keep) {
-                    try {
-                        selection::DeleteTree(dir);
-                    } catch (...) {
-                    }
-                }
-            }
-        } cleanup{scratch, state_.DebugMode};
+        if (state_.DebugMode)
+            scratchDir->Keep();
+        const std::string& scratch = scratchDir->Path();
         if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
             reportOrRelist(code);
             return;

@@ -17,11 +17,10 @@ bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archi
     if (fresh)
         return true;
     state_.AddStampedLine(" Archive directory already used by " + it->second + ": " + src);
-    state_.AddLogLine(platform::FromUtf8("コピー元ディレクトリ ") + src +
-                      platform::FromUtf8(" は ") + it->second +
-                      platform::FromUtf8(" と同じ書庫ディレクトリ ") + archiveDir +
-                      platform::FromUtf8(" を使うため処理しません．"));
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(platform::FromUtf8("コピー元ディレクトリ ") + src +
+                        platform::FromUtf8(" は ") + it->second +
+                        platform::FromUtf8(" と同じ書庫ディレクトリ ") + archiveDir +
+                        platform::FromUtf8(" を使うため処理しません．"));
     return false;
 }
 
@@ -31,8 +30,7 @@ bool TVMEngine::RefusedForPathLength(const std::string& src, const std::string& 
     if (src.size() < kMaxPath && archive.size() + workFileRoom < kMaxPath)
         return false;
     state_.AddStampedLine(" Path too long for the system: " + src);
-    state_.AddLogLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
     return true;
 }
 
@@ -49,10 +47,10 @@ bool TVMEngine::CollidesWithOwnFiles(const std::string& src, const std::string& 
         return false;
     const std::string path = platform::IncludeTrailingPathDelimiter(src) + subdir;
     state_.AddStampedLine(" Subdirectory named like the archive or its cache: " + path);
-    state_.AddLogLine(platform::FromUtf8("サブディレクトリ名が書庫またはリストキャッシュと同じため"
-                                         "処理しません：") +
-                      path);
-    state_.ErrorOccurred = true;
+    state_.AddErrorLine(
+        platform::FromUtf8("サブディレクトリ名が書庫またはリストキャッシュと同じため"
+                           "処理しません：") +
+        path);
     return true;
 }
 

@@ -46,10 +46,9 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     // an unmounted or emptied destination must not erase the sources.
     if (state_.PermitDeletion && !platform::DirectoryExists(archiveDir)) {
         state_.AddStampedLine(" Archive directory does not exist: " + archiveDir);
-        state_.AddLogLine(
+        state_.AddErrorLine(
             Text("バックアップ先のディレクトリが存在しないため、復元と削除を行いません：") +
             archiveDir);
-        state_.ErrorOccurred = true;
         return;
     }
 
@@ -67,9 +66,9 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
             selection::TListOutcome::Failed) {
             complete = false;
             state_.AddStampedLine(" Cannot read the archive: " + archive);
-            state_.AddLogLine(Text("書庫を読み込めないため、読めた分だけ復元し、ファイルの削除は行いません：") +
-                              archive);
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(
+                Text("書庫を読み込めないため、読めた分だけ復元し、ファイルの削除は行いません：") +
+                archive);
         }
     } else {
         archiveMissing = true;
@@ -79,14 +78,12 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     if (platform::DirectoryExists(src)) {
         if (!selection::ScanDirectory(destFiles, destSubdirs, src, false)) {
             state_.AddStampedLine(" Destination directory cannot be read: " + src);
-            state_.AddLogLine(Text("復元先ディレクトリを読み込めません：") + src);
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(Text("復元先ディレクトリを読み込めません：") + src);
             return;
         }
     } else if (!platform::ForceDirectories(src)) {
         state_.AddStampedLine(" Destination directory cannnot be created: " + src);
-        state_.RunLog.AddRawLine(Text("コピー先ディレクトリを作成できない。"));
-        state_.ErrorOccurred = true;
+        state_.AddRawErrorLine(Text("コピー先ディレクトリを作成できない。"));
         return;
     } else {
         state_.AddStampedLine(" Destination directory will be made: " + src);
@@ -110,9 +107,9 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         if (CheckDeleteFiles(members, candidates)) {
             if (archiveMissing) {
                 state_.AddStampedLine(" No archive, no file deleted: " + archive);
-                state_.AddLogLine(
-                    Text("書庫が無いため、このディレクトリのファイルの削除は行いません：") + archive);
-                state_.ErrorOccurred = true;
+                state_.AddErrorLine(
+                    Text("書庫が無いため、このディレクトリのファイルの削除は行いません：") +
+                    archive);
             } else if (complete) {
                 CheckUserBreak();
                 host.AddStampedLine(" Deleting file:");
@@ -173,9 +170,8 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
             // would take the restore somewhere else.
             if (platform::IsSymbolicLink(prefix + dir.Name)) {
                 state_.AddStampedLine(" Symbolic link in the way: " + prefix + dir.Name);
-                state_.AddLogLine(Text("シンボリックリンクのため、この下には復元しません：") + prefix +
-                                  dir.Name);
-                state_.ErrorOccurred = true;
+                state_.AddErrorLine(Text("シンボリックリンクのため、この下には復元しません：") +
+                                    prefix + dir.Name);
                 continue;
             }
             DoRestoreTask(SubdirectoryItem(item, src, dir.Name, archiveDir));

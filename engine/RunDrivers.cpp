@@ -1,8 +1,9 @@
 #include "app/RunLog.h"
+#include "engine/DestinationLock.h"
 #include "engine/EVMError.h"
+#include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
-#include "platform/FileLock.h"
 #include "platform/FileUtil.h"
 #include "platform/TempDirectory.h"
 #include "select/TVMFiles.h"
@@ -67,44 +68,12 @@ void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx*
 
 namespace {
 
-// Holds the lock of a destination directory while an item runs there, so that two runs over
-// the same destination (a scheduled one meeting a manual one) never interleave.
-class DestinationLock {
-public:
-    DestinationLock(app::TRunState& state, const std::string& dstDir) {
-        // A destination that does not exist yet holds nothing to protect (and is not created
-        // here: the item's checks come first).
-        if (!platform::DirectoryExists(dstDir)) {
-            acquired_ = true;
-            return;
-        }
-        lock_ = platform::FileLock::TryAcquire(platform::IncludeTrailingPathDelimiter(dstDir) +
-                                               ".velmoran.lock");
-        acquired_ = lock_.has_value();
-        if (!acquired_) {
-            state.AddLogLine(
-                Text("別のVelmoranが同じバックアップ先を使用中のため、この項目を実行しません：") +
-                dstDir);
-            state.ErrorOccurred = true;
-        }
-    }
-    bool Acquired() const { return acquired_; }
-
-private:
-    std::optional<platform::FileLock> lock_;
-    bool acquired_ = false;
-};
-
-} // namespace
-
-namespace {
-
-// The end of every run, however it ends: idle again, the title and actions back, and for
-// backup and restore the log file written (and shown after an error).
+// The end of every run, however it ends: idle again, the title and actions back, and the log
+// file written (and shown after an error).
 class RunEnd {
 public:
-    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool writeLog, bool close)
-        : state_(state), def_(def), writeLog_(writeLog), close_(close) {}
+    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool close)
+        : state_(state), def_(def), close_(close) {}
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
     ~RunEnd() {
@@ -112,7 +81,7 @@ public:
         state_.Running = false;
         host.SetBusy(false);
         def_.UpdateTitle(host);
-        if (writeLog_ && !state_.LogFile.empty()) {
+        if (!state_.LogFile.empty()) {
             state_.RunLog.WriteLogFile(host, state_.LogFile, state_.OverwriteLog);
             if (state_.ErrorOccurred && def_.ShowLog)
                 app::ShowLogFile(host, state_.LogFile);
@@ -124,18 +93,18 @@ public:
 private:
     app::TRunState& state_;
     definition::TVMDefinition& def_;
-    bool writeLog_;
     bool close_;
 };
 
 // Runs one item's task on a fresh copy of it, under the lock of its destination; returns 0 or
 // the code of the EVMError that ended it.
 int RunItem(app::TRunState& state, const definition::TVMTask& source,
+            TDestinationLock::TMissing missing,
             const std::function<void(const definition::TVMTask&)>& task) {
     definition::TVMTask item;
     item.Assign(source);
     try {
-        const DestinationLock lock(state, item.DstDir);
+        const TDestinationLock lock(state, item.DstDir, missing);
         if (lock.Acquired())
             task(item);
     } catch (const EVMError& e) {
@@ -149,8 +118,7 @@ bool CheckRunStart(app::TRunState& state) {
     if (app::CheckTempAndLog(state.Host(), true, state.TempDir, state.LogFile))
         return true;
     state.AddStampedLine("Temporary directry or log-file error.");
-    state.AddLogLine(Text("一時ディレクトリまたはログファイルの異常．"));
-    state.ErrorOccurred = true;
+    state.AddErrorLine(Text("一時ディレクトリまたはログファイルの異常．"));
     return false;
 }
 
@@ -166,10 +134,11 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
     state_.AddLogLine(Text("バックアップ開始(") + def.FileName + ")");
     EnterBusyState();
     EnsureTempDir();
-    const RunEnd end(state_, def, true, def.CloseWhenFinished);
+    const RunEnd end(state_, def, def.CloseWhenFinished);
 
     if (!CheckRunStart(state_))
         return;
+    RemoveStaleScratchDirs(state_);
     if (def.MsgBeforeExec && host.MessageBox(app::TMsgKind::Information, def.MsgBeforeExecText,
                                              app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok)
         return;
@@ -178,14 +147,13 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
         state_.AddStampedLine("Backup job task number: " + std::to_string(i));
         state_.AddLogLine(Text("バックアップ処理項目番号＝") + std::to_string(i));
         host.SelectRow(static_cast<int>(i));
-        const int code =
-            RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) { DoTask(t); });
+        const int code = RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::Create,
+                                 [this](const definition::TVMTask& t) { DoTask(t); });
         if (code == EVMError::UserBreakCode)
             break;
         if (code != 0 && code != EVMError::ItemRefusedCode) {
-            state_.AddLogLine(Text("未知のエラー発生(") + platform::DateTimeToStr(platform::Now()) +
-                              ")");
-            state_.ErrorOccurred = true;
+            state_.AddErrorLine(Text("未知のエラー発生(") +
+                                platform::DateTimeToStr(platform::Now()) + ")");
         }
     }
     state_.AddStampedLine("Backup job ended.(" + NowText() + Text("）"));
@@ -208,16 +176,17 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
     EnsureTempDir();
     state_.RunLog.Clear();
     state_.AddLogLine(Text("復元開始：") + def.FileName);
-    const RunEnd end(state_, def, true, false);
+    const RunEnd end(state_, def, false);
 
     if (!CheckRunStart(state_))
         return;
+    RemoveStaleScratchDirs(state_);
     for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
         state_.AddStampedLine("Restore task job number: " + std::to_string(i));
         state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
-        if (RunItem(state_, *def.Tasks[i], [this](const definition::TVMTask& t) {
-                DoRestoreTask(t);
-            }) == EVMError::UserBreakCode)
+        if (RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::RunUnlocked,
+                    [this](const definition::TVMTask& t) { DoRestoreTask(t); }) ==
+            EVMError::UserBreakCode)
             break;
     }
     state_.AddStampedLine("Restore job ended.(" + NowText() + Text("）"));
@@ -238,12 +207,19 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
         state_.DeleteHistoryBefore = before;
     }
     EnterBusyState();
-    const RunEnd end(state_, def, false, false);
+    EnsureTempDir();
+    // A cleanup leaves its record in the log file like the other runs (one started from cron
+    // has no other).
+    state_.RunLog.Clear();
+    state_.AddLogLine(Text("履歴バックアップファイル削除開始：") + def.FileName);
+    const RunEnd end(state_, def, false);
+    RemoveStaleScratchDirs(state_);
     for (const auto& task : def.Tasks)
-        if (RunItem(state_, *task, [this, cutoff](const definition::TVMTask& t) {
-                DoClearTask(t, cutoff);
-            }) == EVMError::UserBreakCode)
+        if (RunItem(state_, *task, TDestinationLock::TMissing::RunUnlocked,
+                    [this, cutoff](const definition::TVMTask& t) { DoClearTask(t, cutoff); }) ==
+            EVMError::UserBreakCode)
             break;
+    state_.AddLogLine(Text("履歴バックアップファイル削除完了．"));
 }
 
 } // namespace engine

@@ -14,9 +14,8 @@ namespace {
 
 // The six characters that mkstemp puts in place of its XXXXXX.
 bool IsRandomSuffix(std::string_view s) {
-    return s.size() == 6 && std::all_of(s.begin(), s.end(), [](unsigned char c) {
-               return std::isalnum(c) != 0;
-           });
+    return s.size() == 6 &&
+           std::all_of(s.begin(), s.end(), [](unsigned char c) { return std::isalnum(c) != 0; });
 }
 
 bool IsArchiveOfThisDirectory(std::string_view base, const std::string& archiveName) {

@@ -66,6 +66,34 @@ bool PassedOver(unsigned char type, EntryKinds kinds) {
     }
 }
 
+// The kind of a special file by the type a directory read reports, or by its mode.
+std::optional<SkippedKind> SpecialKindOfType(unsigned char type) {
+    switch (type) {
+    case DT_FIFO:
+        return SkippedKind::Fifo;
+    case DT_SOCK:
+        return SkippedKind::Socket;
+    case DT_CHR:
+        return SkippedKind::CharacterDevice;
+    case DT_BLK:
+        return SkippedKind::BlockDevice;
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<SkippedKind> SpecialKindOfMode(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return SkippedKind::Fifo;
+    if (S_ISSOCK(mode))
+        return SkippedKind::Socket;
+    if (S_ISCHR(mode))
+        return SkippedKind::CharacterDevice;
+    if (S_ISBLK(mode))
+        return SkippedKind::BlockDevice;
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<FileEntry> FindEntry(const std::string& path) {
@@ -84,32 +112,58 @@ bool EntryExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries, EntryKinds kinds) {
+bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries, EntryKinds kinds,
+                   std::vector<SkippedEntry>* skipped) {
     entries.clear();
+    if (skipped)
+        skipped->clear();
     DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
     if (!d)
         return false;
+    // Only a listing of everything knows that an entry was left out for its kind.
+    std::vector<SkippedEntry>* report = kinds == EntryKinds::All ? skipped : nullptr;
     // Entries are looked up relative to the open directory: no walk of the whole path each.
     const int fd = ::dirfd(d);
     while (const dirent* e = ::readdir(d)) {
         const char* name = e->d_name;
         if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
             continue;
-        if (PassedOver(e->d_type, kinds))
+        if (PassedOver(e->d_type, kinds)) {
+            if (report && SpecialKindOfType(e->d_type))
+                report->push_back({name, *SpecialKindOfType(e->d_type)});
             continue;
+        }
         struct stat st {};
         if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
-        if (S_ISLNK(st.st_mode) && (::fstatat(fd, name, &st, 0) != 0 || !S_ISREG(st.st_mode)))
-            continue;
+        if (S_ISLNK(st.st_mode)) {
+            struct stat target {};
+            if (::fstatat(fd, name, &target, 0) != 0) {
+                if (report)
+                    report->push_back({name, SkippedKind::DanglingLink});
+                continue;
+            }
+            if (!S_ISREG(target.st_mode)) {
+                if (report)
+                    report->push_back({name, S_ISDIR(target.st_mode) ? SkippedKind::DirectoryLink
+                                                                     : SkippedKind::SpecialLink});
+                continue;
+            }
+            st = target;
+        }
         if (S_ISDIR(st.st_mode) ? kinds == EntryKinds::Files : kinds == EntryKinds::Directories)
             continue;
         if (auto entry = Describe(name, st))
             entries.push_back(std::move(*entry));
+        else if (report && SpecialKindOfMode(st.st_mode))
+            report->push_back({name, *SpecialKindOfMode(st.st_mode)});
     }
     ::closedir(d);
     std::sort(entries.begin(), entries.end(),
               [](const FileEntry& a, const FileEntry& b) { return a.Name < b.Name; });
+    if (report)
+        std::sort(report->begin(), report->end(),
+                  [](const SkippedEntry& a, const SkippedEntry& b) { return a.Name < b.Name; });
     return true;
 }
 

@@ -36,10 +36,29 @@ bool EntryExists(const std::string& path);
 // only. Entries of a kind not wanted are passed over without reading their attributes.
 enum class EntryKinds { All, Files, Directories };
 
+// The kinds of entry that a listing leaves out by the rules of FindEntry.
+enum class SkippedKind {
+    DirectoryLink, // a symbolic link to a directory (never descended)
+    DanglingLink,  // a symbolic link whose target does not exist
+    SpecialLink,   // a symbolic link to a FIFO, socket or device
+    Fifo,
+    Socket,
+    CharacterDevice,
+    BlockDevice,
+};
+
+struct SkippedEntry {
+    std::string Name;
+    SkippedKind Kind;
+};
+
 // The entries of a directory (without "." and ".."), by the rules of FindEntry, sorted by the
-// bytes of their names. False when the directory cannot be read.
+// bytes of their names. False when the directory cannot be read. With `skipped`, a listing of
+// EntryKinds::All also returns the entries it leaves out for their kind, sorted the same way
+// (no special file is ever opened; the entry's type is all that is read).
 bool ListDirectory(const std::string& dir, std::vector<FileEntry>& entries,
-                   EntryKinds kinds = EntryKinds::All);
+                   EntryKinds kinds = EntryKinds::All,
+                   std::vector<SkippedEntry>* skipped = nullptr);
 
 // Whether an entry passes a FindFirst attribute filter: entries that are hidden, system or
 // directories are found only when the filter names those attributes.

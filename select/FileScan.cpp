@@ -54,12 +54,17 @@ void ScanDirs(TVMFiles& list, const std::string& dir, bool includeHistory) {
             list.Add(Record(e));
 }
 
-bool ScanDirectory(TVMFiles& files, TVMFiles& dirs, const std::string& dir, bool includeHistory) {
+bool ScanDirectory(TVMFiles& files, TVMFiles& dirs, const std::string& dir, bool includeHistory,
+                   const SkippedEntryHandler& onSkipped) {
     files.Clear();
     dirs.Clear();
     std::vector<platform::FileEntry> entries;
-    if (!platform::ListDirectory(dir, entries, platform::EntryKinds::All))
+    std::vector<platform::SkippedEntry> skipped;
+    if (!platform::ListDirectory(dir, entries, platform::EntryKinds::All,
+                                 onSkipped ? &skipped : nullptr))
         return false;
+    for (const auto& s : skipped)
+        onSkipped(s);
     for (auto& e : entries) {
         if (IsScannedFile(e))
             files.Add(Record(e));

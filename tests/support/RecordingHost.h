@@ -21,6 +21,7 @@ public:
     std::vector<RecordedMessage> Messages;
     std::vector<std::string> Exceptions;
     std::vector<std::string> DebugLines;
+    std::vector<std::string> ErrorLines; // run-log lines shown as errors
     std::vector<std::string> Opened;
     std::deque<app::TMsgAnswer> Answers;              // answers in order; empty: the unattended one
     std::deque<std::optional<std::string>> FileNames; // answers of the file dialogs
@@ -58,6 +59,7 @@ public:
         return answer;
     }
     void ShowException(const std::string& message) override { Exceptions.push_back(message); }
+    void ShowErrorLine(const std::string& line) override { ErrorLines.push_back(line); }
     void AddStampedLine(const std::string& text) override { DebugLines.push_back("<>" + text); }
     void AddLine(const std::string& text) override { DebugLines.push_back(text); }
     void ShowDebugScreen() override { DebugScreenShown = true; }

@@ -176,6 +176,34 @@ TEST_F(RunControlTest, StopSignalEndsTheRunWithTheUserBreakLines) {
     EXPECT_NE(log.find("] バックアップ完了．\r\n"), std::string::npos) << log;
 }
 
+TEST_F(RunControlTest, TwoFirstRunsIntoADestinationThatDoesNotExistYetAreSerialized) {
+    Settings("Options", "OverwriteLog", "0"); // both runs' blocks in the log
+    std::string big;
+    for (int i = 0; i < 200000; ++i)
+        big += std::to_string(i * 7919) + " ";
+    for (int f = 0; f < 8; ++f)
+        Write("src/big" + std::to_string(f) + ".txt", big, kOld);
+    const std::string dst = home / "new/backup";
+    const std::string def = Save({Item("", dst)});
+    // The second starts once the first holds the lock of the destination it has just made.
+    const std::string script =
+        Command({def, "/backup"}) + " 2>/dev/null & first=$!; for i in $(seq 3000); do " +
+        "test -e " + ShellQuote(dst + "/.velmoran.lock") + " && break; sleep 0.01; done; " + "(" +
+        Command({def, "/backup"}) + ") 2>" + ShellQuote(home / "second.txt") +
+        "; second=$?; wait $first; echo $? $second";
+    EXPECT_EQ(Capture("bash -c " + ShellQuote(script)), "0 1\n");
+    const std::string refusal =
+        "] 別のVelmoranが同じバックアップ先を使用中のため、この項目を実行しません：" + dst;
+    EXPECT_NE(Log().find(refusal + "\r\n"), std::string::npos) << Log();
+    EXPECT_NE(ReadAll(home / "second.txt").find(refusal + "\n"), std::string::npos)
+        << ReadAll(home / "second.txt");
+    const std::string members = Members(dst + "/src/src.lzh");
+    for (int f = 0; f < 8; ++f)
+        EXPECT_NE(members.find("big" + std::to_string(f) + ".txt " + std::to_string(big.size())),
+                  std::string::npos)
+            << members;
+}
+
 TEST_F(RunControlTest, KilledRunLeavesConsistentArchivesAndTheNextRunCompletes) {
     std::string big;
     for (int i = 0; i < 200000; ++i)

@@ -2,12 +2,18 @@
 #include "platform/DateTime.h"
 #include "tests/integration/backup/RunFixture.h"
 
+#include <regex>
+
 using testing_support::RunFixture;
 
 namespace {
 
 class CleanupRunTest : public RunFixture {
 protected:
+    // A text matched literally inside a regular expression.
+    static std::string Literal(const std::string& text) {
+        return std::regex_replace(text, std::regex(R"([.^$|()\[\]{}*+?\\])"), R"(\$&)");
+    }
     void SetUp() override {
         std::filesystem::create_directories(home / "src/sub");
         for (const char* name :
@@ -54,6 +60,22 @@ TEST_F(CleanupRunTest, AllAndByDays) {
     EXPECT_FALSE(Exists("$vm$20240310120000.lzh"));
     EXPECT_FALSE(Exists("$vm$new20240310000000"));
     EXPECT_TRUE(Exists("src.lzh"));
+}
+
+TEST_F(CleanupRunTest, LeavesItsRecordInTheLogFileLikeTheOtherRuns) {
+    Settings("Options", "OverwriteLog", "0");
+    EXPECT_EQ(Run({def, "/clearhistorydate20240301"}).Status, 0);
+    EXPECT_EQ(Run({def, "/clearhistory"}).Status, 0);
+    // Two blocks and nothing else: each its start line, one line per archive directory
+    // visited (the subdirectory's included), its end line and the empty line.
+    const std::string stamp = "\\[\\d{4}/\\d{2}/\\d{2}( \\d{1,2}:\\d{2}:\\d{2})?\\] ";
+    const std::string block = stamp + "履歴バックアップファイル削除開始：" + Literal(def) + "\r\n" +
+                              stamp + "履歴バックアップファイルの削除：" + Literal(home / "dst") +
+                              "\r\n" + stamp + "履歴バックアップファイルの削除：" +
+                              Literal(home / "dst/src") + "\r\n" + stamp +
+                              "履歴バックアップファイル削除完了．\r\n\r\n";
+    const std::string log = Log();
+    EXPECT_TRUE(std::regex_match(log, std::regex("(" + block + "){2}"))) << log;
 }
 
 } // namespace

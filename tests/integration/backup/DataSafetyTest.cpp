@@ -87,7 +87,7 @@ TEST_P(DataSafetyTest, RestoreDeletesOnlyWhatTheItemWouldBackUp) {
     ASSERT_EQ(Run({def, "/backup"}).Status, 0);
 
     const std::vector<std::string> neverTaken = {
-        "src/.hidden.txt", "src/x.tmp.txt", "src/notes.doc", "src/.git/config",
+        "src/.hidden.txt",          "src/x.tmp.txt",       "src/notes.doc", "src/.git/config",
         "src/.git/objects/ab/cdef", "src/sub/.profile.txt"};
     for (const auto& f : neverTaken)
         Write(f, "not the backup's business", kOld);

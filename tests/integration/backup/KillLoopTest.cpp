@@ -23,8 +23,8 @@ class KillLoopTest : public FormatRunFixture {
 protected:
     // Text-like contents that compress about as well as documents do.
     std::string Contents(std::size_t size) {
-        static const char* words[] = {"backup ", "archive ", "history ", "member ", "source ",
-                                      "restore ", "version ", "\n", "data ", "0123456789 "};
+        static const char* words[] = {"backup ",  "archive ", "history ", "member ", "source ",
+                                      "restore ", "version ", "\n",       "data ",   "0123456789 "};
         std::string s;
         s.reserve(size + 16);
         while (s.size() < size) {
@@ -36,9 +36,9 @@ protected:
         return s;
     }
     std::string FileName(int dir, int file) const {
-        const std::string d = dir % 4 == 0 ? "src/d" + std::to_string(dir)
-                                           : "src/d" + std::to_string(dir - dir % 4) + "/s" +
-                                                 std::to_string(dir);
+        const std::string d =
+            dir % 4 == 0 ? "src/d" + std::to_string(dir)
+                         : "src/d" + std::to_string(dir - dir % 4) + "/s" + std::to_string(dir);
         return d + "/f" + std::to_string(file) + ".txt";
     }
     // Starts a run and returns its process (the shell execs the program: the same process).
@@ -66,8 +66,8 @@ TEST_P(KillLoopTest, KilledRunsHealOnTheNextRun) {
     const std::string def = Save({Item()});
 
     // Kill moments spread over a first run of the whole tree and over the smaller runs after it.
-    const std::vector<int> delaysMs = {150, 600, 1200, 2000, 3000, 4200, 80,  400,
-                                       900, 1500, 250, 700,  1800, 120,  500, 1100};
+    const std::vector<int> delaysMs = {150, 600,  1200, 2000, 3000, 4200, 80,  400,
+                                       900, 1500, 250,  700,  1800, 120,  500, 1100};
     for (int round = 0; killed < 24 && round < 48; ++round) {
         if (round > 0) {
             // The tree changes between runs: rewritten, deleted and new files.

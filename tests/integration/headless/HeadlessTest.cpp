@@ -110,17 +110,26 @@ TEST_F(HeadlessTest, SettingsLandInTheIniFile) {
 }
 
 TEST_F(HeadlessTest, MissingArchiverLibraryEndsWithTheMessage) {
-    // A copy of the program in a directory without any archiver library.
+    // A copy of the program in a directory without any archiver library, for either type.
     std::filesystem::create_directories(home / "bin");
     const std::string lonely = home / "bin/velmoran";
     std::filesystem::copy_file(VELMORAN_BINARY, lonely);
-    const Result r = RunProgram(lonely, {EmptyDefinition("d.vmp"), "/backup"});
-    EXPECT_EQ(r.Status, 2);
-    EXPECT_NE(
-        r.Err.find("・現在、UNLHA32.DLLが見つからないため、Velmoranを実行することが出来ません．"),
-        std::string::npos)
-        << r.Err;
-    EXPECT_EQ(r.Err.find("Velmoran_J"), std::string::npos); // answered No: no help opened
+    for (const char* type : {"atLzh", "atZip"}) {
+        platform::IniFile ini;
+        ini.Write("Options", "ArchiverType", type);
+        std::filesystem::create_directories(home / "config/Tarn");
+        ini.Save(home / "config/Tarn/Velmoran.conf");
+        const Result r = RunProgram(lonely, {EmptyDefinition("d.vmp"), "/backup"});
+        EXPECT_EQ(r.Status, 2) << type;
+        EXPECT_NE(r.Err.find("・現在、UNLHA32.DLLが見つからないため、Velmoranを実行することが出"
+                             "来ません．"),
+                  std::string::npos)
+            << type << "\n"
+            << r.Err;
+        EXPECT_EQ(r.Err.find("Velmoran_J"), std::string::npos); // answered No: no help opened
+        // Nothing ran: no log of a run.
+        EXPECT_FALSE(std::filesystem::exists(home / "state/Tarn/Velmoran/Velmoran.LOG")) << type;
+    }
 }
 
 } // namespace

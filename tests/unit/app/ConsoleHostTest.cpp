@@ -41,6 +41,24 @@ TEST(ConsoleHostTest, StopSignalActsAsTheStopAction) {
     EXPECT_TRUE(model.Stopped);
 }
 
+TEST(ConsoleHostTest, ErrorLinesOfTheRunLogGoToStandardErrorAndProgressLinesDoNot) {
+    std::ostringstream err;
+    TConsoleHost host(err);
+    TMainWndModel model(host);
+    model.AddLogLine("バックアップ開始(/d.vmp)");
+    EXPECT_EQ(err.str(), "");
+    EXPECT_FALSE(model.ErrorOccurred);
+    model.AddErrorLine("コピー元ディレクトリが存在しません。");
+    EXPECT_TRUE(model.ErrorOccurred);
+    ASSERT_EQ(model.RunLog.Lines().size(), 2u);
+    // The line as the log holds it, stamp included.
+    EXPECT_EQ(err.str(), model.RunLog.Lines()[1] + "\n");
+    EXPECT_EQ(model.RunLog.Lines()[1].front(), '[');
+    model.AddRawErrorLine("コピー先ディレクトリを作成できない。");
+    EXPECT_EQ(model.RunLog.Lines().back(), "コピー先ディレクトリを作成できない。");
+    EXPECT_EQ(err.str(), model.RunLog.Lines()[1] + "\nコピー先ディレクトリを作成できない。\n");
+}
+
 TEST(ConsoleHostTest, DebugLinesOnlyInDebugMode) {
     std::ostringstream err;
     TConsoleHost host(err);

@@ -5,10 +5,12 @@
 #include "platform/FileUtil.h"
 #include "platform/IniFile.h"
 #include "tests/support/RecordingHost.h"
+#include "tests/support/TempDir.h"
 #include "tests/support/XdgSandbox.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 
 using namespace app;
@@ -107,6 +109,38 @@ TEST_F(StartUpTest, MissingLibraryEndsTheProgram) {
     s.WMStartUp({});
     ASSERT_EQ(yes.Opened.size(), 1u);
     EXPECT_EQ(yes.Opened[0], HelpFile());
+}
+
+TEST(HelpFileTest, TheHelpThatStartUpOffersIsBesideTheBuiltProgram) {
+    const std::string help = HelpFile(PROGRAM_DIR);
+    EXPECT_EQ(help, std::string(PROGRAM_DIR) + "/Velmoran_J.html");
+    ASSERT_TRUE(std::filesystem::is_regular_file(help)) << help;
+    const std::string text = testing_support::ReadAll(help);
+    EXPECT_NE(text.find("<html lang=\"ja\">"), std::string::npos);
+    EXPECT_NE(text.find("id=\"setup\""), std::string::npos); // the message points there
+    // Every switch of the command line, with the history values glued to their words.
+    for (const char* word :
+         {"/backup", "/restore", "/ignoretimestamp", "/permitdeletion", "/clearhistory<",
+          "/clearhistorydaysN", "/clearhistorydays30", "/clearhistorydateyyyymmdd",
+          "/clearhistorydate20240131", "/minimized"})
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+    for (const char* status : {"<td>0</td>", "<td>1</td>", "<td>2</td>", "<td>130</td>"})
+        EXPECT_NE(text.find(status), std::string::npos) << status;
+}
+
+TEST(HelpFileTest, InstalledHelpIsFoundBelowShare) {
+    testing_support::TempDir root;
+    std::filesystem::create_directories(root / "bin");
+    // Neither there: the path beside the program (whose opener reports it missing).
+    EXPECT_EQ(HelpFile(root / "bin"), root / "bin/Velmoran_J.html");
+    std::filesystem::create_directories(root / "share/doc/velmoran");
+    root.Write("share/doc/velmoran/Velmoran_J.html", "<html></html>");
+    const std::string installed = HelpFile(root / "bin");
+    EXPECT_TRUE(std::filesystem::equivalent(installed, root / "share/doc/velmoran/Velmoran_J.html"))
+        << installed;
+    // One beside the program comes first.
+    root.Write("bin/Velmoran_J.html", "<html></html>");
+    EXPECT_EQ(HelpFile(root / "bin"), root / "bin/Velmoran_J.html");
 }
 
 TEST_F(StartUpTest, CommandLineErrors) {

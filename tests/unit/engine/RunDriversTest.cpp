@@ -1,6 +1,7 @@
 #include "engine/EVMError.h"
 #include "tests/unit/engine/EngineFixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 using namespace engine;
@@ -102,6 +103,45 @@ TEST_F(RunDriversTest, HistoryVersionsNeverTouchTheUsersFilesInTheWorkingDirecto
     // The private directory is gone again (kept only in debug mode).
     for (const auto& e : std::filesystem::directory_iterator(tmp / "work"))
         EXPECT_EQ(e.path().filename(), "a.txt");
+}
+
+TEST_F(RunDriversTest, OnlyErrorLinesAreShownAsErrors) {
+    AddItem(tmp / "nowhere", tmp / "dst");
+    std::filesystem::create_directories(tmp / "src");
+    AddItem(tmp / "src", tmp / "dst2");
+    eng.AtnVMExecute(def);
+    EXPECT_TRUE(state.ErrorOccurred);
+    // The missing source's line and nothing else: no start, item or end line.
+    ASSERT_EQ(host.ErrorLines.size(), 1u);
+    EXPECT_NE(host.ErrorLines[0].find("] コピー元ディレクトリが存在しません。"), std::string::npos);
+    const auto& lines = state.RunLog.Lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), host.ErrorLines[0]), lines.end());
+
+    // A clean run shows none.
+    host.ErrorLines.clear();
+    def.Tasks.erase(def.Tasks.begin());
+    eng.AtnVMExecute(def);
+    EXPECT_FALSE(state.ErrorOccurred);
+    EXPECT_TRUE(host.ErrorLines.empty());
+}
+
+TEST_F(RunDriversTest, MissingDestinationIsMadeForTheLockAndGoesAgainWhenNothingCameOfIt) {
+    std::filesystem::create_directories(tmp / "src");
+    AddItem(tmp / "nowhere", tmp / "new/a/b"); // fails: nothing may stay behind
+    AddItem(tmp / "src", tmp / "made/c");      // runs: made with its parents, lock file inside
+    eng.AtnVMExecute(def);
+    EXPECT_TRUE(state.ErrorOccurred);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "new"));
+    EXPECT_TRUE(std::filesystem::is_directory(tmp / "made/c/src"));
+    EXPECT_TRUE(std::filesystem::exists(tmp / "made/c/.velmoran.lock"));
+
+    // A restore or cleanup has nothing to read there and makes nothing.
+    def.Tasks.clear();
+    AddItem(tmp / "src", tmp / "absent/d");
+    state.BatchMode = true;
+    eng.AtnVMRestoreExecute(def);
+    eng.AtnVMCleanExecute(def);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "absent"));
 }
 
 TEST_F(RunDriversTest, ProgressTextIsThrottled) {

@@ -4,7 +4,12 @@
 #include "select/ListCache.h"
 #include "tests/unit/engine/EngineFixture.h"
 
+#include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace selection;
@@ -81,6 +86,58 @@ TEST(ScanTest, FilesAndDirectoriesOfATree) {
     EXPECT_EQ(files.Count(), 0);
     ScanFiles(files, t / "d/sub"); // only subdirectories: no files
     EXPECT_EQ(files.Count(), 0);
+}
+
+TEST(ScanTest, EntriesLeftOutForTheirKindAreReportedOnceInNameOrder) {
+    TempDir t;
+    std::filesystem::create_directories(t / "d/sub");
+    t.Write("d/plain.txt", "p");
+    ::mkfifo((t / "d/fifo").c_str(), 0600);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const std::string sockPath = t / "d/sock";
+    ASSERT_LT(sockPath.size(), sizeof addr.sun_path);
+    std::strcpy(addr.sun_path, sockPath.c_str());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof addr), 0);
+    ::close(sock);
+    std::filesystem::create_directory_symlink(t / "d/sub", t / "d/linkdir");
+    std::filesystem::create_symlink(t / "d/none", t / "d/dangling");
+    std::filesystem::create_symlink(t / "d/fifo", t / "d/linkfifo");
+    std::filesystem::create_symlink(t / "d/plain.txt", t / "d/linkfile"); // taken as the file
+
+    std::vector<std::pair<std::string, platform::SkippedKind>> skipped;
+    TVMFiles files, dirs;
+    ASSERT_TRUE(ScanDirectory(files, dirs, t / "d", false, [&](const platform::SkippedEntry& e) {
+        skipped.emplace_back(e.Name, e.Kind);
+    }));
+    using K = platform::SkippedKind;
+    EXPECT_EQ(skipped, (std::vector<std::pair<std::string, K>>{{"dangling", K::DanglingLink},
+                                                               {"fifo", K::Fifo},
+                                                               {"linkdir", K::DirectoryLink},
+                                                               {"linkfifo", K::SpecialLink},
+                                                               {"sock", K::Socket}}));
+    SortByName(files);
+    EXPECT_EQ(Names(files), (StrList{"linkfile", "plain.txt"}));
+    EXPECT_EQ(Names(dirs), (StrList{"sub"}));
+
+    // A device, where this system lets one be made.
+    if (::mknod((t / "d/null").c_str(), S_IFCHR | 0600, ::makedev(1, 3)) == 0) {
+        skipped.clear();
+        ScanDirectory(files, dirs, t / "d", false, [&](const platform::SkippedEntry& e) {
+            skipped.emplace_back(e.Name, e.Kind);
+        });
+        EXPECT_NE(std::find(skipped.begin(), skipped.end(),
+                            std::pair{std::string("null"), K::CharacterDevice}),
+                  skipped.end());
+    }
+
+    // Without a handler, the same lists.
+    TVMFiles files2, dirs2;
+    ASSERT_TRUE(ScanDirectory(files2, dirs2, t / "d", false));
+    SortByName(files2);
+    EXPECT_EQ(Names(files2), Names(files));
 }
 
 TEST(DeleteTreeTest, LinksAreRemovedNeverFollowed) {
