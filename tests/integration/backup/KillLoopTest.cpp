@@ -94,6 +94,8 @@ TEST_P(KillLoopTest, KilledRunsHealOnTheNextRun) {
         else
             ++finished;
     }
+    RecordProperty("killed", killed);
+    RecordProperty("finished", finished);
     EXPECT_GE(killed, 20) << finished << " runs finished before their signal";
 
     // The next run completes, and the one after it finds nothing to do.

@@ -33,6 +33,8 @@ public:
             "RecAddMember")(path.c_str(), size, date, time, attr.c_str());
     }
     int Opened() const { return Fn<int (*)()>("RecOpened")(); }
+    void SetListEnd(int code) const { Fn<void (*)(int)>("RecSetListEnd")(code); }
+    void SetOpenFails(bool fails) const { Fn<void (*)(int)>("RecSetOpenFails")(fails ? 1 : 0); }
 
 private:
     template <class F> F Fn(const char* name) const {

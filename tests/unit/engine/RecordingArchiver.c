@@ -35,6 +35,8 @@ static struct {
     int memberCount;
     int cursor;
     int opened;
+    int listEnd;    /* what FindNext answers after the last member; 0 means -1 */
+    int openFails;
 } rec;
 
 ARC_EXPORT void RecReset(void) {
@@ -69,6 +71,13 @@ ARC_EXPORT void RecAddMember(const char* path, uint32_t size, uint16_t date, uin
     strncpy(m->attribute, attr, sizeof m->attribute - 1);
     strcpy(m->method, "-lh5-");
 }
+/* The listing ends with this code instead of -1 (a damaged archive); or OpenArchive fails. */
+ARC_EXPORT void RecSetListEnd(int code) {
+    rec.listEnd = code;
+}
+ARC_EXPORT void RecSetOpenFails(int fails) {
+    rec.openFails = fails;
+}
 ARC_EXPORT int RecOpened(void) {
     return rec.opened;
 }
@@ -89,6 +98,8 @@ ArcHandle ENTRY(OpenArchive)(ArcWindow* wnd, const char* archive, uint32_t mode)
     (void)wnd;
     (void)archive;
     (void)mode;
+    if (rec.openFails)
+        return NULL;
     rec.cursor = 0;
     ++rec.opened;
     return (ArcHandle)&rec;
@@ -106,7 +117,7 @@ int32_t ENTRY(FindFirst)(ArcHandle archive, const char* wildcard, ArcMemberRecor
 int32_t ENTRY(FindNext)(ArcHandle archive, ArcMemberRecord* info) {
     (void)archive;
     if (rec.cursor >= rec.memberCount)
-        return -1;
+        return rec.listEnd != 0 ? rec.listEnd : -1;
     memcpy(info, &rec.members[rec.cursor++], ARC_MEMBER_LIBRARY_SIZE);
     return 0;
 }

@@ -288,4 +288,30 @@ TEST_F(ListArchiveTest, BrokenCacheIsDeletedLoggedAndTheArchiveListed) {
     EXPECT_NE(logged[0].find(cache), std::string::npos);
 }
 
+// A listing that stops short of the end is no listing of the archive: the members read so far
+// are kept, and the outcome tells the caller not to trust them.
+TEST_F(ListArchiveTest, DamageIsToldApartFromTheEnd) {
+    lha.AddMember("a.txt", 1, 44 << 9 | 1 << 5 | 31, 0, "a");
+    lha.SetListEnd(0x8018);
+    List(false);
+    EXPECT_EQ(outcome, TListOutcome::Failed);
+    EXPECT_EQ(Names(list), StrList{"a.txt"});
+    EXPECT_EQ(lha.Opened(), 0);
+    // An archive the library cannot open at all.
+    lha.SetListEnd(0);
+    lha.SetOpenFails(true);
+    List(false);
+    EXPECT_EQ(outcome, TListOutcome::Failed);
+    // A member time that no archive of ours holds (month 0) is damage too, not a crash.
+    lha.SetOpenFails(false);
+    lha.AddMember("b.txt", 1, 44 << 9 | 0 << 5 | 31, 0, "a");
+    List(false);
+    EXPECT_EQ(outcome, TListOutcome::Failed);
+    // The regular end.
+    platform::DeleteFile(archive);
+    List(false);
+    EXPECT_EQ(outcome, TListOutcome::Archive);
+    EXPECT_EQ(list.Count(), 0);
+}
+
 } // namespace
