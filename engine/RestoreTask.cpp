@@ -3,10 +3,13 @@
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
 #include "engine/TVMEngine.h"
+#include "engine/WorkFiles.h"
 #include "platform/CodePage.h"
 #include "platform/FileUtil.h"
 #include "select/FileScan.h"
 #include "select/ListArchive.h"
+
+#include <algorithm>
 
 namespace engine {
 
@@ -28,6 +31,26 @@ void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
     host.SetStatusText(0, "");
     for (const auto& src : SourceLines(item.SrcDirs))
         RestoreDirectory(item, src);
+}
+
+void TVMEngine::RemoveExtractionWorkFiles(const std::string& src, TVMFiles& destFiles,
+                                          const TVMFiles& members) {
+    constexpr std::size_t suffix = 13; // ".unlha-" + 6 characters
+    const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
+    for (int i = destFiles.Count() - 1; i >= 0; --i) {
+        const std::string& name = destFiles[i].Name;
+        if (name.size() <= suffix)
+            continue;
+        const std::string member = name.substr(0, name.size() - suffix);
+        if (!IsExtractionWorkFileName(name, member) ||
+            std::none_of(members.begin(), members.end(),
+                         [&](const auto& m) { return m.Name == member; }))
+            continue;
+        if (platform::DeleteFile(prefix + name)) {
+            state_.AddStampedLine(" Removed the work file of an interrupted restore: " + name);
+            destFiles.Delete(i);
+        }
+    }
 }
 
 void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::string& src) {
@@ -90,6 +113,7 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     }
     selection::SortByName(destFiles);
     selection::SortByName(members);
+    RemoveExtractionWorkFiles(src, destFiles, members);
     const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
 
     if (state_.PermitDeletion) {

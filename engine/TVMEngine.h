@@ -6,9 +6,9 @@
 #include "app/RunState.h"
 #include "archives/ArchiveFile.h"
 #include "archives/ArchiverOptions.h"
-#include "engine/ArchiveNames.h"
 #include "definition/TVMDefinition.h"
 #include "definition/TVMTask.h"
+#include "engine/ArchiveNames.h"
 #include "select/TVMFiles.h"
 
 #include <map>
@@ -96,6 +96,10 @@ private:
     void PassDirectory(const definition::TVMTask& item, const std::string& src,
                        const std::string& archiveDir, bool useCache);
     void RestoreDirectory(const definition::TVMTask& item, const std::string& src);
+    // Deletes (and drops from destFiles) the files that a killed restore's extraction of one of
+    // the members left beside it.
+    void RemoveExtractionWorkFiles(const std::string& src, selection::TVMFiles& destFiles,
+                                   const selection::TVMFiles& members);
     void ClearDirectory(const definition::TVMTask& item, const std::string& src,
                         platform::TDateTime cutoff);
     // Reports a failed archive operation: 8020 is a user break, any other code is logged.

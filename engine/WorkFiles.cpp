@@ -33,10 +33,22 @@ bool IsArchiveOfThisDirectory(std::string_view base, const std::string& archiveN
                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
+// "." + 6 characters (the ZIP library) or ".unlha-" + 6 characters (the LHA library) after a
+// name; the length of that suffix, or 0.
+std::size_t LibrarySuffixLength(std::string_view n) {
+    if (n.size() > 7 && n[n.size() - 7] == '.' && IsRandomSuffix(n.substr(n.size() - 6)))
+        return 7;
+    if (n.size() > 13 && n.substr(n.size() - 13, 7) == ".unlha-" &&
+        IsRandomSuffix(n.substr(n.size() - 6)))
+        return 13;
+    return 0;
+}
+
 } // namespace
 
 bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName) {
     const std::string_view n(name);
+    // The LHA library's older naming, without the target's name.
     if (n.size() == 13 && n.substr(0, 7) == ".unlha-")
         return IsRandomSuffix(n.substr(7));
     // The listing cache's own work file: "." + cache name + "." + 8 characters + ".tmp".
@@ -49,10 +61,14 @@ bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName
             return std::isdigit(c) != 0 || (c >= 'a' && c <= 'z');
         });
     }
-    if (n.size() < 8 || n[n.size() - 7] != '.')
-        return false;
-    return IsRandomSuffix(n.substr(n.size() - 6)) &&
-           IsArchiveOfThisDirectory(n.substr(0, n.size() - 7), archiveName);
+    const std::size_t suffix = LibrarySuffixLength(n);
+    return suffix != 0 && IsArchiveOfThisDirectory(n.substr(0, n.size() - suffix), archiveName);
+}
+
+bool IsExtractionWorkFileName(const std::string& name, const std::string& member) {
+    const std::string_view n(name);
+    return n.size() == member.size() + 13 && n.substr(0, member.size()) == member &&
+           n.substr(member.size(), 7) == ".unlha-" && IsRandomSuffix(n.substr(member.size() + 7));
 }
 
 std::vector<std::string> RemoveStaleWorkFiles(const std::string& archiveDir,

@@ -9,10 +9,14 @@
 namespace engine {
 
 // True for a name that only an interrupted update of an archive in this directory leaves: the
-// LHA library's ".unlha-" + 6 characters, the ZIP library's archive name + "." + 6 characters
-// (the archive being this directory's or one of its history backups), or the listing cache's
-// "." + cache name + "." + 8 characters + ".tmp".
+// archive's name (this directory's archive or one of its history backups) + ".unlha-" or "."
+// + 6 characters (the LHA and ZIP libraries), the LHA library's older ".unlha-" + 6
+// characters, or the listing cache's "." + cache name + "." + 8 characters + ".tmp".
 bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName);
+
+// True for the LHA library's work file of an extraction of the member: member + ".unlha-" + 6
+// characters, beside where the member is restored.
+bool IsExtractionWorkFileName(const std::string& name, const std::string& member);
 
 // Deletes the work files among the files of an archive directory; returns the names deleted.
 // Only while the run holds the destination's lock: then no live run is writing them.

@@ -1,6 +1,7 @@
 // Runs of the built program on inputs where a careless backup program loses files: archives it
 // cannot read, files the item never takes, stale listing caches, names that collide, files and
 // paths the system refuses.
+#include "platform/FileUtil.h"
 #include "tests/integration/backup/RunFixture.h"
 
 #include <fcntl.h>
@@ -271,6 +272,28 @@ TEST_P(DataSafetyTest, NamesThatAreNotUtf8ComeBackByteExact) {
     const auto archiveTime = fs::last_write_time(Archive());
     EXPECT_EQ(Run({def, "/backup"}).Status, 0);
     EXPECT_EQ(fs::last_write_time(Archive()), archiveTime);
+}
+
+// Work files of killed runs: beside the archive (the destination's lock says no run holds them)
+// and beside a restored file; a user's file of a similar name stays.
+TEST_P(DataSafetyTest, WorkFilesOfKilledRunsAreRemoved) {
+    Write("src/a.txt", "alpha", kOld);
+    const std::string def = Save({Item()});
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    const std::string base = platform::ExtractFileName(Archive());
+    Write("dst/src/" + base + ".unlha-Ab12Cd", "left by a killed update");
+    Write("dst/src/" + base + ".Zx81Qw", "left by a killed update");
+    Write("dst/src/notes.txt.Zx81Qw", "someone else's");
+    Write("src/new.txt", "new", kOld);
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    EXPECT_FALSE(Exists("dst/src/" + base + ".unlha-Ab12Cd"));
+    EXPECT_FALSE(Exists("dst/src/" + base + ".Zx81Qw"));
+    EXPECT_TRUE(Exists("dst/src/notes.txt.Zx81Qw"));
+    Write("src/a.txt.unlha-Ab12Cd", "left by a killed restore");
+    Write("src/b.txt.unlha-Ab12Cd", "not of a member: a user's file");
+    ASSERT_EQ(Run({def, "/restore"}).Status, 0);
+    EXPECT_FALSE(Exists("src/a.txt.unlha-Ab12Cd"));
+    EXPECT_TRUE(Exists("src/b.txt.unlha-Ab12Cd"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DataSafetyTest, ::testing::Values(".lzh", ".zip"),

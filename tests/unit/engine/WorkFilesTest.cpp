@@ -12,6 +12,9 @@ TEST(WorkFilesTest, OnlyTheLibrariesOwnNamingIsRecognised) {
     EXPECT_TRUE(IsStaleWorkFileName("docs.zip.a8Bx9Q", "docs.zip"));
     EXPECT_TRUE(IsStaleWorkFileName("$vm$20261206220116.zip.dFcrgt", "docs.zip"));
     EXPECT_TRUE(IsStaleWorkFileName(".docs.lst.qur6ypbb.tmp", "docs.zip"));
+    EXPECT_TRUE(IsStaleWorkFileName("docs.lzh.unlha-Xy12Ab", "docs.lzh"));
+    EXPECT_TRUE(IsStaleWorkFileName("$vm$20261206220116.lzh.unlha-Xy12Ab", "docs.lzh"));
+    EXPECT_FALSE(IsStaleWorkFileName("notes.txt.unlha-Xy12Ab", "docs.lzh"));
     EXPECT_FALSE(IsStaleWorkFileName(".docs.lst.qur6ypb.tmp", "docs.zip"));
     EXPECT_FALSE(IsStaleWorkFileName(".other.lst.qur6ypbb.tmp", "docs.zip"));
     // Anything else stays: other archives, other suffixes, names a user might give.
@@ -25,6 +28,13 @@ TEST(WorkFilesTest, OnlyTheLibrariesOwnNamingIsRecognised) {
     EXPECT_FALSE(IsStaleWorkFileName("$vm$.zip.abcdef", "docs.zip"));
     EXPECT_FALSE(IsStaleWorkFileName("docs.zip", "docs.zip"));
     EXPECT_FALSE(IsStaleWorkFileName("docs.lst", "docs.zip"));
+}
+
+TEST(WorkFilesTest, ExtractionWorkFilesAreNamedAfterTheirMember) {
+    EXPECT_TRUE(engine::IsExtractionWorkFileName("a b.txt.unlha-Q1w2E3", "a b.txt"));
+    EXPECT_FALSE(engine::IsExtractionWorkFileName("a b.txt.unlha-Q1w2E", "a b.txt"));
+    EXPECT_FALSE(engine::IsExtractionWorkFileName("a b.txt", "a b.txt"));
+    EXPECT_FALSE(engine::IsExtractionWorkFileName("c.txt.unlha-Q1w2E3", "a b.txt"));
 }
 
 } // namespace
