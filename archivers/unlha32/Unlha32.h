@@ -27,6 +27,16 @@
  *               between parts; '\' and ':' are ordinary.
  *               No names: every member, or for packing every file of the base directory.
  *
+ * NAMES are bytes: whatever the file system holds (but '/' and NUL) is stored, listed, matched
+ * and restored exactly, also bytes that are not UTF-8 such as 0xFF. A member's file name goes
+ * into the file-name extension (where 0xFF is an ordinary byte), its directory parts into the
+ * directory extension, parts separated by 0xFF; a path whose directory parts hold 0xFF goes
+ * whole into the file-name extension, parts separated by '/'. A path that is not valid UTF-8
+ * also gets a code-page extension (0x46) naming Windows-1252, or 437 when the name holds one of
+ * the five bytes 1252 leaves undefined: readers that decode names (libarchive stops reading the
+ * archive at a name it cannot decode) then show the name in that code page and read on. This
+ * library never converts a name, whatever code page a header names.
+ *
  * COMMANDS
  *   x  extract members with their directory parts below the directory (default: the current
  *      directory, made when missing).
