@@ -93,6 +93,20 @@
  *   appears under its name (an older file there is kept). Links and device files in archives
  *   are not made.
  *
+ * DAMAGED ARCHIVES
+ *   A broken header, a header whose CRC or checksum does not match, a header cut off, member
+ *   data cut off by the end of the file and a missing end mark are damage. Extraction, test
+ *   and the list command report each damaged place in the output buffer (its byte offset, and
+ *   the member's name when it is known) and go on with the next sound header behind it
+ *   (where the damaged header's sizes point, else the next header found whose CRC or checksum
+ *   matches), so every intact member is still extracted; the result is the first error's code.
+ *   A member whose data are broken or fail their CRC is not left behind. Packing, freshening and
+ *   deleting refuse a damaged archive (its code) and leave it as it was. FindFirst and FindNext
+ *   answer -1 only at the end mark; at damage they answer its code (ARC_ERROR_HEADER_BROKEN,
+ *   ARC_ERROR_HEADER_CRC, ARC_ERROR_VERSION, ARC_ERROR_CANNOT_READ), and FindNext answers the
+ *   same code again after it. OpenArchive refuses (NULL) a file that is not an LZH archive (an
+ *   empty file, another format, garbage) and one whose first member is already damaged.
+ *
  * RESULT CODES (ArchiverContract.h): 0 success; ARC_ERROR_DISK_SPACE (disk full, file too
  * large), ARC_ERROR_READ_ONLY and ARC_ERROR_CANNOT_WRITE (an extracted file or directory could
  * not be written), ARC_ERROR_ARC_READ_ONLY, ARC_ERROR_ARC_FILE_OPEN (archive missing or
