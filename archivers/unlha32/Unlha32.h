@@ -111,12 +111,13 @@
  * large), ARC_ERROR_READ_ONLY and ARC_ERROR_CANNOT_WRITE (an extracted file or directory could
  * not be written), ARC_ERROR_ARC_READ_ONLY, ARC_ERROR_ARC_FILE_OPEN (archive missing or
  * unreadable), ARC_ERROR_NOT_ARC_FILE, ARC_ERROR_HEADER_BROKEN, ARC_ERROR_HEADER_CRC,
- * ARC_ERROR_CANNOT_READ (archive cut off), ARC_ERROR_HUFFMAN_CODE (broken data),
+ * ARC_ERROR_CANNOT_READ (a read of the archive failed), ARC_ERROR_HUFFMAN_CODE (broken data),
  * ARC_ERROR_FILE_CRC, ARC_ERROR_FILE_STYLE (unsafe member name), ARC_ERROR_METHOD,
- * ARC_ERROR_VERSION (level-3 header), ARC_ERROR_NOT_EXIST (a name that selects nothing),
- * ARC_ERROR_FILE_OPEN (a file to pack cannot be read), ARC_ERROR_ENOUGH_MEMORY,
- * ARC_ERROR_USER_CANCEL, ARC_ERROR_TMP_OPEN and ARC_ERROR_TMP_COPY (work file),
- * ARC_ERROR_COMMAND_NAME, ARC_ERROR_NOT_FILENAME, ARC_ERROR_RESPONSE_READ,
+ * ARC_ERROR_VERSION (level-3 header), ARC_ERROR_NOT_EXIST (a name that selects nothing, a file
+ * to pack that is gone), ARC_ERROR_FILE_OPEN (a file or directory to pack cannot be read: it is
+ * named in the output buffer, the other files are packed and the archive is written),
+ * ARC_ERROR_ENOUGH_MEMORY, ARC_ERROR_USER_CANCEL, ARC_ERROR_TMP_OPEN and ARC_ERROR_TMP_COPY
+ * (work file), ARC_ERROR_COMMAND_NAME, ARC_ERROR_NOT_FILENAME, ARC_ERROR_RESPONSE_READ,
  * ARC_ERROR_LONG_FILE_NAME, ARC_ERROR_NOT_SUPPORT (link members), ARC_ERROR_ALREADY_RUNNING.
  * ARC_ERROR_MAKEDIRECTORY is never returned (callers treat it as no error, so a directory that
  * cannot be made is ARC_ERROR_CANNOT_WRITE). A failing member does not stop extraction of the
