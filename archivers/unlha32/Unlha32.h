@@ -69,7 +69,8 @@
  *   -w<dir/>  the working directory of the caller. The library keeps no work files there: a
  *             new archive version is written beside the archive and each extracted file beside
  *             its target, so that one rename on the same file system completes each and a
- *             crash never leaves a half-written archive or file under the real name.
+ *             crash never leaves a half-written archive or file under the real name (see WORK
+ *             FILES).
  *   Accepted without effect, because the library never shows a window or asks a question
  *   (progress goes only to an attached owner window, answers are always the safe ones above):
  *             -m -n -y -jyc -jyd -jyk -jyn -jyo -gm -go -gp -gya -gyc -gyd -gye -gyo -gyq
@@ -81,6 +82,15 @@
  *             -jse -jsf -jsl -jso -jss -jst -jsv -jsz -jw -jz -ga -gd -ge -gf -gj -gn -gr -gs
  *             -gu -gw.
  *   Any other switch is an error (ARC_ERROR_COMMAND_NAME).
+ *
+ * WORK FILES
+ *   A work file lies in the directory of the file it becomes (for an archive reached through a
+ *   symbolic link, the directory of the file the link names) and is named
+ *       <name>.unlha-XXXXXX
+ *   where <name> is the target's file name (the archive's, or the extracted file's), cut to its
+ *   first 242 bytes when longer, and XXXXXX six random characters of [A-Za-z0-9]. The library
+ *   removes its work files on every failure and cancel; only a killed process leaves one
+ *   behind, which the caller may remove by that pattern.
  *
  * SAFETY
  *   Packing and deleting write the new archive to a work file beside the archive, flush it to
