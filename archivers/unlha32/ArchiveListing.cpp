@@ -23,16 +23,20 @@ int32_t ArchiveListing::First(const std::string& wildcard, ArcMemberRecord* reco
     wildcard_ = wildcard;
     haveCurrent_ = false;
     searching_ = true;
+    ended_ = 0;
     try {
         reader_ = std::make_unique<ArchiveReader>(path_);
     } catch (const ArchiveError& e) {
         searching_ = false;
-        return e.code();
+        ended_ = e.code();
+        return ended_;
     }
     return Advance(record);
 }
 
 int32_t ArchiveListing::Next(ArcMemberRecord* record) {
+    if (ended_ != 0)
+        return ended_;
     if (!searching_ || !reader_)
         return ARC_ERROR_NOT_SEARCH_MODE;
     return Advance(record);
@@ -49,14 +53,14 @@ int32_t ArchiveListing::Advance(ArcMemberRecord* record) {
                 FillMemberRecord(current_, *record);
             return 0;
         }
+        ended_ = -1;
     } catch (const ArchiveError& e) {
-        haveCurrent_ = false;
-        searching_ = false;
-        return e.code();
+        // Damage is never the end: a caller must not take a cut-off archive as complete.
+        ended_ = e.code();
     }
     haveCurrent_ = false;
     searching_ = false;
-    return -1;
+    return ended_;
 }
 
 bool CheckArchiveFile(const std::string& path, int32_t mode) {

@@ -16,7 +16,10 @@ public:
     // Opens the archive and checks its first header; ArchiveError when it is no LZH archive.
     explicit ArchiveListing(const std::string& path);
 
-    // 0 and the record filled: found; -1: no (more) member; another code: damaged archive.
+    // 0 and the record filled: found; -1: the regular end (the end mark) was reached; another
+    // code: the archive is damaged or cannot be read there (ARC_ERROR_HEADER_BROKEN for a cut
+    // or broken header or member data cut off, ARC_ERROR_HEADER_CRC, ARC_ERROR_VERSION,
+    // ARC_ERROR_CANNOT_READ, ...). Once the search has ended, Next answers the same again.
     int32_t First(const std::string& wildcard, ArcMemberRecord* record);
     int32_t Next(ArcMemberRecord* record);
 
@@ -33,6 +36,7 @@ private:
     MemberHeader current_;
     bool haveCurrent_ = false;
     bool searching_ = false;
+    int32_t ended_ = 0; // how the last search ended: -1 or an error code; 0 while it runs
 };
 
 // True when the file is an LZH archive: its first header is sound (ARC_CHECK_RAPID), every

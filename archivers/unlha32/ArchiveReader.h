@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 
+#include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/ByteStreams.h"
 #include "archivers/unlha32/FileHandle.h"
 #include "archivers/unlha32/MemberHeader.h"
@@ -21,6 +23,19 @@ public:
     // member whose data would reach past the end of the file is a damaged archive.
     bool Next(MemberHeader& header);
 
+    // After Next raised ArchiveError for a damaged header, moves on to the next sound header
+    // behind the damage: where the damaged header's own sizes point when a sound header stands
+    // there, else the first one a search forward finds (a header whose CRC or checksum matches
+    // and whose data fit in the file). False when there is none, and after member data cut off
+    // by the end of the file, as nothing can follow them.
+    bool Recover();
+    // Offset of the header Next read last (the damaged one after a failure).
+    uint64_t HeaderOffset() const { return headerAt_; }
+
+    // Next, going on past damage: each damaged place is reported to onDamage (ARC_ERROR_HEADER_*
+    // and ARC_ERROR_VERSION codes), then the walk goes on with Recover. Other failures raise.
+    template <typename OnDamage> bool NextIntact(MemberHeader& header, OnDamage onDamage);
+
     // The compressed data of the current member, once.
     ByteSource& Data();
     // Copies the current member (header and data) unchanged.
@@ -32,6 +47,13 @@ public:
     ino_t Inode() const { return inode_; }
 
 private:
+    // True when a sound header starts at position (see Recover).
+    bool SoundHeaderAt(uint64_t position);
+    // Where the member whose header starts at position ends by the header's own sizes.
+    std::optional<uint64_t> DeclaredEnd(uint64_t position);
+    // The first position from start on where a sound header starts.
+    std::optional<uint64_t> FindSoundHeader(uint64_t start);
+
     class DataSource : public ByteSource {
     public:
         explicit DataSource(FileReader& in) : in_(in) {}
@@ -52,6 +74,27 @@ private:
     FileReader in_;
     DataSource data_;
     uint64_t nextHeader_ = 0;
+    uint64_t headerAt_ = 0;
+    bool cutOff_ = false; // the last failure was member data cut off by the end of the file
 };
+
+// Damage a walk can go on after: a header that is broken, fails its check, or has an unknown
+// level.
+bool IsHeaderDamage(int32_t code);
+
+template <typename OnDamage>
+bool ArchiveReader::NextIntact(MemberHeader& header, OnDamage onDamage) {
+    for (;;) {
+        try {
+            return Next(header);
+        } catch (const ArchiveError& e) {
+            if (!IsHeaderDamage(e.code()))
+                throw;
+            onDamage(e);
+            if (!Recover())
+                return false;
+        }
+    }
+}
 
 } // namespace unlha

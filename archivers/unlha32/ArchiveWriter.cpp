@@ -10,6 +10,7 @@
 
 #include "ArchiverContract.h"
 #include "archivers/unlha32/ArchiveError.h"
+#include "archivers/unlha32/WorkFile.h"
 
 namespace unlha {
 namespace {
@@ -56,10 +57,11 @@ ArchiveWriter::ArchiveWriter(const std::string& archivePath) : target_(archivePa
     directory_ = DirectoryOf(target_);
     if (::access(directory_.c_str(), F_OK) != 0)
         MakeDirectories(directory_);
-    const std::string pattern = (directory_ == "/" ? std::string() : directory_) + "/.unlha-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    const std::string prefix = directory_ == "/" ? std::string("/") : directory_ + "/";
+    const std::size_t slash = target_.rfind('/');
+    const std::string base = slash == std::string::npos ? target_ : target_.substr(slash + 1);
+    std::string workName;
+    const int fd = CreateWorkFile(AT_FDCWD, prefix, base, O_RDWR, 0600, workName);
     if (fd < 0) {
         const int err = errno;
         int32_t code = ARC_ERROR_TMP_OPEN;
@@ -70,7 +72,7 @@ ArchiveWriter::ArchiveWriter(const std::string& archivePath) : target_(archivePa
         Fail(code, WithErrno("cannot create a work file in " + directory_, err));
     }
     fd_.Reset(fd);
-    tempPath_.assign(name.data());
+    tempPath_ = prefix + workName;
     struct stat own {};
     if (::fstat(fd, &own) == 0) {
         device_ = own.st_dev;

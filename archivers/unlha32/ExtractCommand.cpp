@@ -11,11 +11,11 @@
 namespace unlha {
 namespace {
 
-// Failures after which nothing else can be extracted.
+// Failures after which nothing else can be extracted. Every other failure belongs to its
+// member alone: it is reported and the others are still extracted.
 bool EndsCommand(int32_t code) {
     return code == ARC_ERROR_USER_CANCEL || code == ARC_ERROR_DISK_SPACE ||
-           code == ARC_ERROR_ENOUGH_MEMORY || code == ARC_ERROR_CANNOT_READ ||
-           code == ARC_ERROR_HEADER_BROKEN || code == ARC_ERROR_HEADER_CRC;
+           code == ARC_ERROR_ENOUGH_MEMORY;
 }
 
 // Unix file types other than regular files and directories (links, devices) are not made.
@@ -40,8 +40,14 @@ void ExtractMembers(const Command& command, Progress& progress, Report& report, 
         output.emplace(command.directory);
     progress.Open(command.archive);
 
+    // Damage is reported where it is met, and extraction goes on with the intact members behind
+    // it.
+    const auto damaged = [&](const ArchiveError& e) {
+        report.Error(e.code(), std::string(e.what()) + " (at byte " +
+                                   std::to_string(reader.HeaderOffset()) + ")");
+    };
     MemberHeader h;
-    while (reader.Next(h)) {
+    while (reader.NextIntact(h, damaged)) {
         if (!matcher.Matches(h.path))
             continue;
         progress.Member(h);
@@ -91,7 +97,11 @@ void ExtractMembers(const Command& command, Progress& progress, Report& report, 
         } catch (const ArchiveError& e) {
             if (EndsCommand(e.code()))
                 throw;
-            report.Error(e.code(), e.what());
+            // Every failure names its member.
+            const std::string message = e.what();
+            report.Error(e.code(), message.find(h.path) == std::string::npos
+                                       ? h.path + ": " + message
+                                       : message);
         }
     }
     for (const std::string& name : matcher.Unmatched())

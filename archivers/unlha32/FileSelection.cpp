@@ -7,6 +7,8 @@
 #include <set>
 #include <sys/stat.h>
 
+#include "ArchiverContract.h"
+#include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/Wildcard.h"
 
 namespace unlha {
@@ -54,6 +56,10 @@ bool Excluded(const Context& c, const std::string& memberName) {
     return false;
 }
 
+void Problem(Context& c, int32_t code, std::string message) {
+    c.result.problems.push_back({code, std::move(message)});
+}
+
 bool Skipped(const Context& c, const struct stat& st) {
     return std::find(c.skip.begin(), c.skip.end(), std::make_pair(st.st_dev, st.st_ino)) !=
            c.skip.end();
@@ -75,8 +81,15 @@ void Accept(Context& c, const std::string& path, const std::string& memberName,
 void Search(Context& c, const std::string& dirPath, const std::string& prefix,
             const std::string& mask, bool wholeTree) {
     DIR* dir = ::opendir(dirPath.empty() ? "." : dirPath.c_str());
-    if (dir == nullptr)
+    if (dir == nullptr) {
+        // Files below it would be lost without a word: the directory is reported.
+        const int err = errno;
+        if (err != ENOENT)
+            Problem(
+                c, err == ENOMEM ? ARC_ERROR_ENOUGH_MEMORY : ARC_ERROR_FILE_OPEN,
+                WithErrno("cannot read the directory " + (dirPath.empty() ? "." : dirPath), err));
         return;
+    }
     std::vector<std::string> names;
     while (const dirent* e = ::readdir(dir)) {
         const std::string name = e->d_name;
@@ -90,15 +103,20 @@ void Search(Context& c, const std::string& dirPath, const std::string& prefix,
             continue;
         const std::string path = dirPath + name;
         struct stat lst {};
-        if (::lstat(path.c_str(), &lst) != 0)
+        if (::lstat(path.c_str(), &lst) != 0) {
+            // A file removed since the directory was read is no longer there to pack.
+            if (errno != ENOENT)
+                Problem(c, ARC_ERROR_FILE_OPEN, WithErrno("cannot read " + path, errno));
             continue;
+        }
         if (S_ISDIR(lst.st_mode)) {
             if (c.recurse >= 1 || wholeTree)
                 Search(c, path + "/", prefix + name + "/", mask, wholeTree);
             continue;
         }
         struct stat st {};
-        // A link to a file is taken as that file; links to directories are never descended.
+        // A link to a file is taken as that file; links to directories are never descended,
+        // dangling links and special files are left out.
         if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (wholeTree || WildcardMatch(mask, name))
@@ -123,11 +141,13 @@ void SelectName(Context& c, const std::string& given) {
     }
     const std::optional<std::string> memberName = NormalizeName(relative);
     if (!memberName) {
-        c.result.problems.push_back(given + ": a name with \"..\" cannot be stored");
+        Problem(c, ARC_ERROR_NOT_EXIST, given + ": a name with \"..\" cannot be stored");
         return;
     }
     struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
+    const int found = ::stat(path.c_str(), &st);
+    const int err = found == 0 ? 0 : errno;
+    if (found == 0) {
         if (S_ISREG(st.st_mode)) {
             Accept(c, path, *memberName, st, false);
         } else if (S_ISDIR(st.st_mode)) {
@@ -140,7 +160,7 @@ void SelectName(Context& c, const std::string& given) {
                 Accept(c, path, *memberName, st, true);
             }
         } else {
-            c.result.problems.push_back(given + ": not a regular file");
+            Problem(c, ARC_ERROR_NOT_EXIST, given + ": not a regular file");
         }
         return;
     }
@@ -152,13 +172,16 @@ void SelectName(Context& c, const std::string& given) {
         const std::string prefix =
             mslash == std::string::npos ? "" : memberName->substr(0, mslash + 1);
         if (HasWildcard(dirPath)) {
-            c.result.problems.push_back(given + ": wildcards only in the last part of a name");
+            Problem(c, ARC_ERROR_NOT_EXIST, given + ": wildcards only in the last part of a name");
             return;
         }
         Search(c, dirPath, prefix, mask, false);
         return;
     }
-    c.result.problems.push_back(given + ": no such file");
+    if (err != ENOENT && err != ENOTDIR)
+        Problem(c, ARC_ERROR_FILE_OPEN, WithErrno("cannot read " + path, err));
+    else
+        Problem(c, ARC_ERROR_NOT_EXIST, given + ": no such file");
 }
 
 } // namespace

@@ -17,10 +17,16 @@ struct SourceFile {
     bool directory = false; // a directory named without -r: stored as a directory member
 };
 
+struct SelectionProblem {
+    int32_t code;        // ARC_ERROR_NOT_EXIST (missing, not a file, not storable) or
+                         // ARC_ERROR_FILE_OPEN (a file or directory that cannot be read)
+    std::string message; // names the file and says why
+};
+
 struct Selection {
     std::vector<SourceFile> files;
-    // Names that selected nothing they could (missing, not a file, not storable), with why.
-    std::vector<std::string> problems;
+    // Names that selected nothing they could, and directories that could not be searched.
+    std::vector<SelectionProblem> problems;
 };
 
 // Selection rules (the library's header comment states them for the user):

@@ -15,8 +15,12 @@ void ListMembers(const Command& command, Report& report) {
     report.Line("    Original       Packed Ratio Date       Time     Attr   Method CRC  Name");
     report.Line("------------ ------------ ----- ---------- -------- ------ ------ ---- ----");
     uint64_t totalOriginal = 0, totalPacked = 0, count = 0;
+    const auto damaged = [&](const ArchiveError& e) {
+        report.Error(e.code(), std::string(e.what()) + " (at byte " +
+                                   std::to_string(reader.HeaderOffset()) + ")");
+    };
     MemberHeader h;
-    while (reader.Next(h)) {
+    while (reader.NextIntact(h, damaged)) {
         if (!matcher.Matches(h.path))
             continue;
         const DosStamp s = h.dosStamp;

@@ -5,6 +5,7 @@
 #include "ArchiverContract.h"
 #include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/Crc16.h"
+#include "archivers/unlha32/NameCodePage.h"
 
 namespace unlha {
 namespace {
@@ -45,12 +46,15 @@ void Set16(std::string& s, std::size_t at, uint32_t v) {
 }
 
 // Names written on MS-DOS and Windows separate parts by '\' (never inside a Shift_JIS
-// character) or 0xFF; names from Unix only by '/', where '\' is an ordinary character.
-std::string ConvertSeparators(std::string name, uint8_t osId) {
+// character); names from Unix only by '/', where '\' is an ordinary character. 0xFF separates
+// the parts of directory names and of the names in level-0 and level-1 base headers
+// (ffSeparates); in a file-name extension it is a byte of the name (the Latin-1 letter y with
+// diaeresis, say), as the other readers take it.
+std::string ConvertSeparators(std::string name, uint8_t osId, bool ffSeparates) {
     const bool dosNames = osId != 'U';
     for (std::size_t i = 0; i < name.size(); ++i) {
         const auto c = static_cast<unsigned char>(name[i]);
-        if (c == 0xFF) {
+        if (c == 0xFF && ffSeparates) {
             name[i] = '/';
         } else if (dosNames && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC))) {
             ++i;
@@ -175,6 +179,7 @@ bool ReadMemberHeader(FileReader& in, MemberHeader& h) {
             sum += b[i];
         if ((sum & 0xFF) != b[1])
             Fail(ARC_ERROR_HEADER_CRC, "member header checksum mismatch");
+        h.checked = true;
         const std::size_t nameLength = b[21];
         if (22 + nameLength + 2 + (h.level == 1 ? 3 : 0) > total)
             Broken("name longer than the header");
@@ -217,8 +222,9 @@ bool ReadMemberHeader(FileReader& in, MemberHeader& h) {
             unixTime = x.unixTime;
         }
         h.compressedSize = packed;
-        h.path = JoinPath(ConvertSeparators(x.directory, h.osId),
-                          ConvertSeparators(x.fileName ? *x.fileName : name, h.osId));
+        h.path = JoinPath(ConvertSeparators(x.directory, h.osId, true),
+                          x.fileName ? ConvertSeparators(*x.fileName, h.osId, false)
+                                     : ConvertSeparators(name, h.osId, true));
         h.mtime = unixTime ? static_cast<int64_t>(*unixTime) : FromDosStamp(h.dosStamp);
         if (unixTime)
             h.dosStamp = ToDosStamp(h.mtime);
@@ -248,13 +254,15 @@ bool ReadMemberHeader(FileReader& in, MemberHeader& h) {
             Set16(copy, x.headerCrcAt, 0);
             if (Crc16(copy.data(), copy.size()) != stored)
                 Fail(ARC_ERROR_HEADER_CRC, "member header CRC mismatch");
+            h.checked = true;
         }
         if (x.compressed64 && x.original64) {
             h.compressedSize = *x.compressed64;
             h.originalSize = *x.original64;
         }
-        h.path = JoinPath(ConvertSeparators(x.directory, h.osId),
-                          ConvertSeparators(x.fileName ? *x.fileName : std::string(), h.osId));
+        h.path =
+            JoinPath(ConvertSeparators(x.directory, h.osId, true),
+                     ConvertSeparators(x.fileName ? *x.fileName : std::string(), h.osId, false));
         h.dosStamp = ToDosStamp(h.mtime);
     } else if (h.level == 3) {
         Fail(ARC_ERROR_VERSION, "header level 3 is not supported");
@@ -276,8 +284,12 @@ std::string BuildLevel2Header(const MemberHeader& h, bool largeSizes) {
         dir = h.path.substr(0, slash);
         name = h.path.substr(slash + 1);
     }
-    if (dir.find('\xFF') != std::string::npos)
-        Fail(ARC_ERROR_LONG_FILE_NAME, "a directory name holds the byte 0xFF: " + h.path);
+    if (dir.find('\xFF') != std::string::npos) {
+        // 0xFF would separate parts in the directory extension: the whole path goes into the
+        // file-name extension, with '/' between its parts (which every reader splits there).
+        name = h.path;
+        dir.clear();
+    }
     for (char& c : dir)
         if (c == '/')
             c = '\xFF';
@@ -305,6 +317,11 @@ std::string BuildLevel2Header(const MemberHeader& h, bool largeSizes) {
     extension(0x01, name);
     if (!dir.empty())
         extension(0x02, dir);
+    if (const uint32_t codePage = AnnouncedCodePage(h.path); codePage != 0) {
+        std::string page;
+        Put32(page, codePage);
+        extension(0x46, page);
+    }
     if (h.unixMode) {
         std::string mode;
         Put16(mode, *h.unixMode);

@@ -23,9 +23,10 @@ struct MemberHeader {
     std::optional<uint16_t> unixMode;
     // Windows time stamps (FILETIMEs) when the header carries them.
     std::optional<uint64_t> creationTime, writeTime, accessTime;
-    std::string path;    // parts separated by '/'; a directory member has no trailing '/'
-    std::string raw;     // the header bytes as stored
-    uint64_t offset = 0; // of the header in the archive
+    std::string path;     // parts separated by '/'; a directory member has no trailing '/'
+    std::string raw;      // the header bytes as stored
+    uint64_t offset = 0;  // of the header in the archive
+    bool checked = false; // a header CRC (level 2) or checksum (levels 0, 1) was stored and matched
 
     bool IsDirectory() const { return method == "-lhd-"; }
 };

@@ -77,7 +77,8 @@ void ResolveNames(MemberMatcher& matcher, const std::string& archive) {
     std::set<std::string> paths;
     ArchiveReader reader(archive);
     MemberHeader header;
-    while (reader.Next(header))
+    // Damage is left to the command, which reports it when it meets it.
+    while (reader.NextIntact(header, [](const ArchiveError&) {}))
         paths.insert(header.path);
     matcher.Resolve(paths);
 }

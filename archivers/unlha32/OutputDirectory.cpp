@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ArchiverContract.h"
 #include "archivers/unlha32/ArchiveError.h"
+#include "archivers/unlha32/WorkFile.h"
 
 namespace unlha {
 namespace {
@@ -28,18 +28,6 @@ void MakeDirectories(const std::string& path) {
             break;
         i = slash + 1;
     }
-}
-
-std::string RandomSuffix() {
-    static thread_local std::mt19937_64 engine{std::random_device{}()};
-    static const char digits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::string s;
-    uint64_t v = engine();
-    for (int i = 0; i < 8; ++i) {
-        s += digits[v % 36];
-        v /= 36;
-    }
-    return s;
 }
 
 } // namespace
@@ -173,29 +161,23 @@ std::unique_ptr<OutputFile> OutputDirectory::Create(const std::vector<std::strin
                                                     bool readOnly) {
     const int dirFd = OpenParent(parts, parts.size() - 1);
     const std::string display = Display(parts);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string temp = ".unlha-" + RandomSuffix();
-        const int fd =
-            ::openat(dirFd, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                     readOnly ? 0444 : 0666);
-        if (fd >= 0) {
-            FileHandle file(fd);
-            // The file keeps its own descriptor of the directory it is renamed in.
-            FileHandle dir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
-            if (!dir.Valid()) {
-                const int err = errno;
-                ::unlinkat(dirFd, temp.c_str(), 0);
-                Fail(WriteErrorCode(err), WithErrno("cannot create " + display, err));
-            }
-            return std::make_unique<OutputFile>(std::move(dir), std::move(temp), parts.back(),
-                                                display, std::move(file));
-        }
-        if (errno != EEXIST) {
-            const int err = errno;
-            Fail(WriteErrorCode(err), WithErrno("cannot create " + display, err));
-        }
+    std::string temp;
+    const int fd =
+        CreateWorkFile(dirFd, std::string(), parts.back(), O_WRONLY, readOnly ? 0444 : 0666, temp);
+    if (fd < 0) {
+        const int err = errno;
+        Fail(WriteErrorCode(err), WithErrno("cannot create " + display, err));
     }
-    Fail(ARC_ERROR_CANNOT_WRITE, "cannot create a temporary file for " + display);
+    FileHandle file(fd);
+    // The file keeps its own descriptor of the directory it is renamed in.
+    FileHandle dir(::fcntl(dirFd, F_DUPFD_CLOEXEC, 0));
+    if (!dir.Valid()) {
+        const int err = errno;
+        ::unlinkat(dirFd, temp.c_str(), 0);
+        Fail(WriteErrorCode(err), WithErrno("cannot create " + display, err));
+    }
+    return std::make_unique<OutputFile>(std::move(dir), std::move(temp), parts.back(), display,
+                                        std::move(file));
 }
 
 std::optional<int64_t> OutputDirectory::ExistingTime(const std::vector<std::string>& parts) {

@@ -48,8 +48,8 @@ void PackFiles(const Command& original, Progress& progress, Report& report) {
     if (reader)
         skip.emplace_back(reader->Device(), reader->Inode());
     const Selection selection = SelectFiles(command, skip);
-    for (const std::string& problem : selection.problems)
-        report.Error(ARC_ERROR_NOT_EXIST, problem);
+    for (const SelectionProblem& problem : selection.problems)
+        report.Error(problem.code, problem.message);
     std::map<std::string, std::size_t> byName;
     for (std::size_t i = 0; i < selection.files.size(); ++i)
         byName.emplace(selection.files[i].memberName, i);

@@ -27,6 +27,16 @@
  *               between parts; '\' and ':' are ordinary.
  *               No names: every member, or for packing every file of the base directory.
  *
+ * NAMES are bytes: whatever the file system holds (but '/' and NUL) is stored, listed, matched
+ * and restored exactly, also bytes that are not UTF-8 such as 0xFF. A member's file name goes
+ * into the file-name extension (where 0xFF is an ordinary byte), its directory parts into the
+ * directory extension, parts separated by 0xFF; a path whose directory parts hold 0xFF goes
+ * whole into the file-name extension, parts separated by '/'. A path that is not valid UTF-8
+ * also gets a code-page extension (0x46) naming Windows-1252, or 437 when the name holds one of
+ * the five bytes 1252 leaves undefined: readers that decode names (libarchive stops reading the
+ * archive at a name it cannot decode) then show the name in that code page and read on. This
+ * library never converts a name, whatever code page a header names.
+ *
  * COMMANDS
  *   x  extract members with their directory parts below the directory (default: the current
  *      directory, made when missing).
@@ -59,7 +69,8 @@
  *   -w<dir/>  the working directory of the caller. The library keeps no work files there: a
  *             new archive version is written beside the archive and each extracted file beside
  *             its target, so that one rename on the same file system completes each and a
- *             crash never leaves a half-written archive or file under the real name.
+ *             crash never leaves a half-written archive or file under the real name (see WORK
+ *             FILES).
  *   Accepted without effect, because the library never shows a window or asks a question
  *   (progress goes only to an attached owner window, answers are always the safe ones above):
  *             -m -n -y -jyc -jyd -jyk -jyn -jyo -gm -go -gp -gya -gyc -gyd -gye -gyo -gyq
@@ -72,6 +83,15 @@
  *             -gu -gw.
  *   Any other switch is an error (ARC_ERROR_COMMAND_NAME).
  *
+ * WORK FILES
+ *   A work file lies in the directory of the file it becomes (for an archive reached through a
+ *   symbolic link, the directory of the file the link names) and is named
+ *       <name>.unlha-XXXXXX
+ *   where <name> is the target's file name (the archive's, or the extracted file's), cut to its
+ *   first 242 bytes when longer, and XXXXXX six random characters of [A-Za-z0-9]. The library
+ *   removes its work files on every failure and cancel; only a killed process leaves one
+ *   behind, which the caller may remove by that pattern.
+ *
  * SAFETY
  *   Packing and deleting write the new archive to a work file beside the archive, flush it to
  *   disk and rename it over the archive only when it is complete; a failure, a cancel or a full
@@ -83,16 +103,31 @@
  *   appears under its name (an older file there is kept). Links and device files in archives
  *   are not made.
  *
+ * DAMAGED ARCHIVES
+ *   A broken header, a header whose CRC or checksum does not match, a header cut off, member
+ *   data cut off by the end of the file and a missing end mark are damage. Extraction, test
+ *   and the list command report each damaged place in the output buffer (its byte offset, and
+ *   the member's name when it is known) and go on with the next sound header behind it
+ *   (where the damaged header's sizes point, else the next header found whose CRC or checksum
+ *   matches), so every intact member is still extracted; the result is the first error's code.
+ *   A member whose data are broken or fail their CRC is not left behind. Packing, freshening and
+ *   deleting refuse a damaged archive (its code) and leave it as it was. FindFirst and FindNext
+ *   answer -1 only at the end mark; at damage they answer its code (ARC_ERROR_HEADER_BROKEN,
+ *   ARC_ERROR_HEADER_CRC, ARC_ERROR_VERSION, ARC_ERROR_CANNOT_READ), and FindNext answers the
+ *   same code again after it. OpenArchive refuses (NULL) a file that is not an LZH archive (an
+ *   empty file, another format, garbage) and one whose first member is already damaged.
+ *
  * RESULT CODES (ArchiverContract.h): 0 success; ARC_ERROR_DISK_SPACE (disk full, file too
  * large), ARC_ERROR_READ_ONLY and ARC_ERROR_CANNOT_WRITE (an extracted file or directory could
  * not be written), ARC_ERROR_ARC_READ_ONLY, ARC_ERROR_ARC_FILE_OPEN (archive missing or
  * unreadable), ARC_ERROR_NOT_ARC_FILE, ARC_ERROR_HEADER_BROKEN, ARC_ERROR_HEADER_CRC,
- * ARC_ERROR_CANNOT_READ (archive cut off), ARC_ERROR_HUFFMAN_CODE (broken data),
+ * ARC_ERROR_CANNOT_READ (a read of the archive failed), ARC_ERROR_HUFFMAN_CODE (broken data),
  * ARC_ERROR_FILE_CRC, ARC_ERROR_FILE_STYLE (unsafe member name), ARC_ERROR_METHOD,
- * ARC_ERROR_VERSION (level-3 header), ARC_ERROR_NOT_EXIST (a name that selects nothing),
- * ARC_ERROR_FILE_OPEN (a file to pack cannot be read), ARC_ERROR_ENOUGH_MEMORY,
- * ARC_ERROR_USER_CANCEL, ARC_ERROR_TMP_OPEN and ARC_ERROR_TMP_COPY (work file),
- * ARC_ERROR_COMMAND_NAME, ARC_ERROR_NOT_FILENAME, ARC_ERROR_RESPONSE_READ,
+ * ARC_ERROR_VERSION (level-3 header), ARC_ERROR_NOT_EXIST (a name that selects nothing, a file
+ * to pack that is gone), ARC_ERROR_FILE_OPEN (a file or directory to pack cannot be read: it is
+ * named in the output buffer, the other files are packed and the archive is written),
+ * ARC_ERROR_ENOUGH_MEMORY, ARC_ERROR_USER_CANCEL, ARC_ERROR_TMP_OPEN and ARC_ERROR_TMP_COPY
+ * (work file), ARC_ERROR_COMMAND_NAME, ARC_ERROR_NOT_FILENAME, ARC_ERROR_RESPONSE_READ,
  * ARC_ERROR_LONG_FILE_NAME, ARC_ERROR_NOT_SUPPORT (link members), ARC_ERROR_ALREADY_RUNNING.
  * ARC_ERROR_MAKEDIRECTORY is never returned (callers treat it as no error, so a directory that
  * cannot be made is ARC_ERROR_CANNOT_WRITE). A failing member does not stop extraction of the

@@ -1,13 +1,17 @@
 // Member headers: level 2 written and read back, levels 0 and 1 read, damaged headers refused.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 
 #include "ArchiverContract.h"
 #include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/Crc16.h"
 #include "archivers/unlha32/MemberHeader.h"
+#include "archivers/unlha32/NameCodePage.h"
 
 using namespace unlha;
 
@@ -65,6 +69,27 @@ std::string OldHeader(int level, const std::string& name, uint32_t packed, uint8
         sum += static_cast<unsigned char>(s[i]);
     s[1] = static_cast<char>(sum & 0xFF);
     return s + extensions;
+}
+
+// The extended headers of a level-2 header by type (the last of a type wins).
+std::map<int, std::string> Extensions(const std::string& raw) {
+    std::map<int, std::string> out;
+    std::size_t next =
+        static_cast<unsigned char>(raw[24]) | (static_cast<unsigned char>(raw[25]) << 8);
+    std::size_t at = 26;
+    while (next != 0 && at + next <= raw.size()) {
+        out[static_cast<unsigned char>(raw[at])] = raw.substr(at + 1, next - 3);
+        at += next;
+        next = static_cast<unsigned char>(raw[at - 2]) |
+               (static_cast<unsigned char>(raw[at - 1]) << 8);
+    }
+    return out;
+}
+
+std::string CodePage(uint32_t page) {
+    std::string s;
+    Put32(s, page);
+    return s;
 }
 
 } // namespace
@@ -172,4 +197,81 @@ TEST(MemberHeader, DamagedHeadersAreRefusedAndTheEndIsRecognised) {
     std::string level3 = level2;
     level3[20] = 3;
     EXPECT_EQ(ReadFirst(level3, r), ARC_ERROR_VERSION);
+}
+
+TEST(MemberHeader, NamesAreBytesAndOtherReadersAreToldACodePageThatShowsThem) {
+    struct Case {
+        std::string path;
+        std::string method;
+        std::string nameExtension;
+        std::optional<std::string> directoryExtension;
+        uint32_t codePage; // 0: no code-page extension
+    };
+    const std::vector<Case> cases = {
+        {"plain.txt", "-lh5-", "plain.txt", std::nullopt, 0},
+        {"日本語/名前.txt", "-lh5-", "名前.txt", "日本語\xFF", 0},
+        {"\xFF\xFE", "-lh5-", "\xFF\xFE", std::nullopt, 1252},
+        {"dir/\xFF\xFE", "-lh0-", "\xFF\xFE", "dir\xFF", 1252},
+        {"caf\xE9/menu", "-lh5-", "menu", "caf\xE9\xFF", 1252},
+        // 0xFF in a directory part would split it: the whole path is the file name.
+        {"d\xFFir/sub/f", "-lh5-", "d\xFFir/sub/f", std::nullopt, 1252},
+        {"x\xFF/y", "-lhd-", "x\xFF/y", std::nullopt, 1252},
+        {"a/b", "-lhd-", "",
+         "a\xFF"
+         "b\xFF",
+         0},
+        // A byte Windows-1252 leaves undefined: code page 437 decodes every byte.
+        {"\x81\xFF", "-lh5-", "\x81\xFF", std::nullopt, 437},
+    };
+    for (const Case& c : cases) {
+        MemberHeader h;
+        h.method = c.method;
+        h.path = c.path;
+        h.unixMode = c.method == "-lhd-" ? 040755 : 0100644;
+        const std::string bytes = BuildLevel2Header(h, false);
+        MemberHeader r;
+        ASSERT_EQ(ReadFirst(bytes, r), 0) << c.path;
+        EXPECT_EQ(r.path, c.path);
+        EXPECT_TRUE(r.checked);
+        auto ext = Extensions(bytes);
+        EXPECT_EQ(ext[0x01], c.nameExtension) << c.path;
+        EXPECT_EQ(ext.count(0x02) != 0, c.directoryExtension.has_value()) << c.path;
+        if (c.directoryExtension) {
+            EXPECT_EQ(ext[0x02], *c.directoryExtension) << c.path;
+        }
+        EXPECT_EQ(ext.count(0x46) != 0, c.codePage != 0) << c.path;
+        if (c.codePage != 0) {
+            EXPECT_EQ(ext[0x46], CodePage(c.codePage)) << c.path;
+        }
+    }
+
+    // 0xFF in a file-name extension of a level-1 header is a byte of the name too; in its
+    // directory extension it separates parts.
+    const std::vector<std::string> parts = {std::string("\x01") + "n\xFFme",
+                                            std::string("\x02") + "d\xFF"};
+    std::string chained;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        chained += parts[i];
+        Put16(chained, i + 1 < parts.size() ? static_cast<unsigned>(parts[i + 1].size() + 2) : 0);
+    }
+    MemberHeader r;
+    ASSERT_EQ(
+        ReadFirst(
+            OldHeader(1, "short", 7, 'U', chained, static_cast<unsigned>(parts[0].size() + 2)), r),
+        0);
+    EXPECT_EQ(r.path, "d/n\xFFme");
+}
+
+TEST(NameCodePage, TellsUtf8FromOtherBytes) {
+    for (const char* valid :
+         {"", "abc", "日本語", "\xF0\x9F\x98\x80", "\xC2\xA0", "\xF4\x8F\xBF\xBF"})
+        EXPECT_TRUE(IsValidUtf8(valid)) << valid;
+    for (const char* invalid :
+         {"\xFF", "\xFE", "\x80", "\xC0\xAF", "\xC1\xBF", "\xE0\x80\xAF", "\xED\xA0\x80",
+          "\xE6\x97", "a\xE6", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE6\x97\xA5\xFF"})
+        EXPECT_FALSE(IsValidUtf8(invalid)) << invalid;
+    EXPECT_EQ(AnnouncedCodePage("日本語.txt"), 0u);
+    EXPECT_EQ(AnnouncedCodePage("caf\xE9"), 1252u);
+    for (const char* undefined : {"\x81", "\x8D", "\x8F", "\x90", "\x9D"})
+        EXPECT_EQ(AnnouncedCodePage(std::string("x") + undefined + "\xFF"), 437u);
 }

@@ -1,7 +1,9 @@
 // Runs one library command in a fresh process under a resource limit, for the tests of a full
-// disk and of memory running out: unlha32_run_limited fsize|memory <bytes> '<command text>'.
-// fsize limits the size of written files (writes then fail as on a full disk); memory allows that
-// many bytes of address space more than the process holds at start. Prints the result code.
+// disk, of memory running out and of another user's rights:
+// unlha32_run_limited fsize|memory|none <bytes> '<command text>'. fsize limits the size of
+// written files (writes then fail as on a full disk); memory allows that many bytes of address
+// space more than the process holds at start; none sets no limit (run under setpriv as another
+// user). Prints the result code, then the output buffer.
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -33,10 +35,10 @@ int main(int argc, char** argv) {
             static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
         limit = {now + bytes, now + bytes};
         ::setrlimit(RLIMIT_AS, &limit);
-    } else {
+    } else if (kind != "none") {
         return 2;
     }
     const int32_t result = Unlha(nullptr, argv[3], output, sizeof output);
-    std::printf("%d\n", result);
+    std::printf("%d\n%s", result, output);
     return 0;
 }
