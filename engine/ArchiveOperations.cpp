@@ -87,6 +87,10 @@ void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
 
 int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::string& dir,
                           const std::vector<std::string>& names) {
+    // A failed batch does not keep the later ones from running (one damaged member must not
+    // stop a restore); the first failure is the result. A cancel ends at once.
+    int first = 0;
+    std::string firstMessage;
     for (std::size_t start = 0; start < names.size(); start += BatchSize) {
         const std::size_t end = std::min(names.size(), start + BatchSize);
         const archives::TFileItems batch(names.begin() + static_cast<std::ptrdiff_t>(start),
@@ -105,11 +109,19 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
             break;
         }
         if (std::string message = ArchiveErrorMessage(code); !message.empty()) {
-            LastArchiveError = std::move(message);
-            return code;
+            if (code == 0x8020 || code == 0x8007) {
+                LastArchiveError = std::move(message);
+                return code;
+            }
+            if (first == 0) {
+                first = code;
+                firstMessage = std::move(message);
+            }
         }
     }
-    return 0;
+    if (first != 0)
+        LastArchiveError = std::move(firstMessage);
+    return first;
 }
 
 int TVMEngine::PackFiles(const std::string& archive, const std::string& baseDir, bool regExp,

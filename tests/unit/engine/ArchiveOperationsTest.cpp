@@ -26,12 +26,20 @@ TEST_F(ArchiveOperationsTest, ListsAreSentInBatchesOf500) {
     EXPECT_EQ(fresh.Calls(), 2);
 }
 
-TEST_F(ArchiveOperationsTest, AnErrorStopsTheLaterBatches) {
+// One damaged member must not keep the members of the later batches from being restored: the
+// first failure is the result. A cancel ends the operation at once.
+TEST_F(ArchiveOperationsTest, AFailedBatchLetsTheLaterOnesRunACancelStops) {
     const std::vector<std::string> members(1200, "m.txt");
     lha.SetResult(0, 0x800D);
+    lha.SetResult(1, 0x8005);
     EXPECT_EQ(eng.UnpackFiles(tmp / "a.lzh", tmp / "out", members), 0x800D);
-    EXPECT_EQ(lha.Calls(), 1);
+    EXPECT_EQ(lha.Calls(), 3);
     EXPECT_EQ(eng.LastArchiveError, "書庫ファイルが異常．");
+
+    lha.Reset();
+    lha.SetResult(0, 0x8020);
+    EXPECT_EQ(eng.UnpackFiles(tmp / "a.lzh", tmp / "out", members), 0x8020);
+    EXPECT_EQ(lha.Calls(), 1);
 }
 
 TEST_F(ArchiveOperationsTest, CodesThatAreNoError) {
