@@ -3,6 +3,7 @@
 #include "select/TFileNameCompare.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace engine {
 
@@ -78,11 +79,29 @@ void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
     // Set after the name, which may have guessed a type from the extension.
     af_.SetArchiverType(ToFacadeType(state_.ArchiverType));
     options_.w = state_.TempDir;
+    af_.SetOutputSize(OutputBufferSize); // emptied: no text of an earlier call is read again
     options_.jso = 1;
     options_.jss = 1;
     options_.jst = 1;
     if (op != Operation::Remove)
         options_.UserOptions = state_.ArchiverType == app::atZip ? "" : "-- ";
+}
+
+void TVMEngine::LogLibraryErrors() {
+    // The libraries write one "error: " line for each file or member they could not handle;
+    // the result code alone names none of them.
+    const std::string_view out(af_.Output());
+    constexpr std::string_view tag = "error: ";
+    for (std::size_t pos = 0; pos < out.size();) {
+        std::size_t end = out.find('\n', pos);
+        if (end == std::string_view::npos)
+            end = out.size();
+        const std::string_view line = out.substr(pos, end - pos);
+        if (line.substr(0, tag.size()) == tag)
+            state_.AddErrorLine(platform::FromUtf8("書庫操作のエラー：") +
+                                std::string(line.substr(tag.size())));
+        pos = end + 1;
+    }
 }
 
 int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::string& dir,
@@ -109,6 +128,7 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
             break;
         }
         if (std::string message = ArchiveErrorMessage(code); !message.empty()) {
+            LogLibraryErrors();
             if (code == 0x8020 || code == 0x8007) {
                 LastArchiveError = std::move(message);
                 return code;

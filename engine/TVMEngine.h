@@ -78,6 +78,8 @@ public:
     std::string LastArchiveError;
 
     static constexpr std::size_t BatchSize = 500;
+    // The libraries' output text of one call (their messages that name files and members).
+    static constexpr int OutputBufferSize = 64 * 1024;
 
 private:
     enum class Operation { Pack, Unpack, Remove };
@@ -86,6 +88,8 @@ private:
     int RunBatches(Operation op, const std::string& archive, const std::string& dir,
                    const std::vector<std::string>& names);
     void ListChosen(const selection::TVMFiles& files);
+    // Run-log error lines for the lines of the library's output that report an error.
+    void LogLibraryErrors();
     // The busy state of a run: every action but stop disabled, the list disabled, the flags reset.
     void EnterBusyState();
     // The working directory a run uses: TempDir, or the private temporary directory when empty.

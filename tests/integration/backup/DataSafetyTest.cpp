@@ -374,3 +374,33 @@ TEST_F(ForeignZipRestoreTest, TruncatedArchiveRestoresWhatIsIntact) {
 }
 
 } // namespace
+
+namespace {
+
+using LhaRestoreTest = testing_support::RunFixture;
+
+// A member whose data is damaged is named in the log; the others come back.
+// (LZH: the last member's data lies just before the archive's end.)
+TEST_F(LhaRestoreTest, DamagedMemberIsNamedAndTheOthersRestored) {
+    Write("src/a.txt", "alpha", kOld);
+    std::string noise;
+    for (int i = 0; i < 20000; ++i)
+        noise += static_cast<char>((i * 7919 + i / 13) & 0xFF);
+    Write("src/zz.bin", noise, kOld);
+    const std::string def = Save({Item()});
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    std::string bytes = ReadAll(home / "dst/src/src.lzh");
+    bytes[bytes.size() - 100] = static_cast<char>(bytes[bytes.size() - 100] ^ 0x55);
+    std::ofstream(home / "dst/src/src.lzh", std::ios::binary | std::ios::trunc) << bytes;
+    fs::remove_all(home / "src");
+    const auto r = Run({def, "/restore"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(ReadAll(home / "src/a.txt"), "alpha");
+    EXPECT_FALSE(fs::exists(home / "src/zz.bin"));
+    EXPECT_TRUE(Log().find("書庫操作のエラー：") != std::string::npos &&
+                Log().find("zz.bin") != std::string::npos)
+        << Log();
+    EXPECT_NE(r.Err.find("zz.bin"), std::string::npos) << r.Err; // and on standard error
+}
+
+} // namespace
