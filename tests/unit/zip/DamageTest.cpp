@@ -246,6 +246,13 @@ TEST(ZipDamage, FilesThatAreNoZipGiveNoHandle) {
         EXPECT_EQ(UnZip(ExtractAll(path, t / "out")), ARC_ERROR_NOT_ARC_FILE) << name;
         EXPECT_TRUE(DirEntries(t / "out").empty()) << name;
     }
+    // An archive without members (only its end record) is one, and lists as complete.
+    WriteFile(t / "nomembers.zip", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    const ListResult none = ListAll(t / "nomembers.zip");
+    EXPECT_TRUE(none.opened);
+    EXPECT_TRUE(none.names.empty());
+    EXPECT_EQ(none.end, -1);
+    EXPECT_EQ(UnZip(ExtractAll(t / "nomembers.zip", t / "out")), 0);
 }
 
 TEST(ZipDamage, ExtractionOfATruncatedArchiveRestoresWhatIsIntact) {
