@@ -238,6 +238,7 @@ zip_int64_t ArchiveFile::Read(void* data, zip_uint64_t len) {
 
 zip_int64_t ArchiveFile::BeginWrite() {
     DropWorkFile();
+    writeErrno_ = 0; // a new attempt after a failed one starts clean
     std::string pattern = path_ + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

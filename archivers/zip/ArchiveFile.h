@@ -26,7 +26,7 @@ public:
     zip_source_t* MakeSource(zip_error_t* error);
 
     const std::string& path() const { return path_; }
-    // errno of the first failed step of writing the work file (0: none).
+    // errno of the first failed step of writing the work file in the latest attempt (0: none).
     int writeErrno() const { return writeErrno_; }
 
 private:

@@ -14,6 +14,15 @@
 //   -q   quiet: no text in the output buffer except error messages
 //   --   ends the switches
 // ExtractMem carries no command word and exactly one member name.
+// Only files and directories are made: symbolic links, devices, FIFOs and sockets are refused
+// by name (ARC_ERROR_FILE_STYLE) and the other members extracted. Entries that name the
+// destination itself ("./", as bsdtar writes) are skipped silently, and "." parts are dropped
+// from every name. An archive whose central directory is missing, cut off or disagrees with a
+// member's local header is read from its local headers instead: every intact member is
+// extracted (tested, listed), the damage goes to the output and the command ends with
+// ARC_ERROR_HEADER_BROKEN. Each file is written as ".vmz" and eight letters and digits in its
+// directory and renamed into place once its CRC agreed; a process killed meanwhile leaves
+// that work file behind.
 //
 // Writing kind (Zip main entry):
 //     [-d|-f] [switches] "archive" ["base/"] ["name" | "@response" ...]
@@ -33,8 +42,9 @@
 //   -o   replace members without asking (the library never asks, so it is always so)
 //   -j   junk paths: store files under their bare names
 //   -0   store without compression; -1 .. -9 deflate at that level (default -6)
-//   -FF  accepted: the existing archive is always read as far as it can be verified, and a
-//        damaged one is refused rather than rebuilt, so nothing is lost
+//   -FF  accepted: the existing archive is always checked (every member's local header
+//        against the central directory), and a damaged one is refused with
+//        ARC_ERROR_HEADER_BROKEN rather than rebuilt, so nothing is lost
 //   -k   accepted: there are no short names on this platform, names stay as they are
 //   -J   accepted: archives are written without any data in front of the first member
 //   --   ends the switches
@@ -43,6 +53,13 @@
 // relative: leading '/' and "." or ".." parts are dropped. Directories given without -r add
 // only their directory member (none with -D). Special files (FIFOs, devices, sockets) and
 // symbolic links to directories are never read; links to files are stored as the file.
+// A file that cannot be read (no permission, gone since it was named, a directory that -r
+// cannot list) is left out and named in the output ("cannot open PATH: reason"), the others
+// are packed, a member of the same name stays as it was, and the command ends with
+// ARC_ERROR_FILE_OPEN (before ARC_ERROR_NOT_EXIST for names that match no file).
+// The new archive is written as "ARCHIVE.XXXXXX" (six letters and digits) beside the archive
+// (beside the file a symbolic link names) and renamed over it; a process killed meanwhile
+// leaves that work file behind.
 #pragma once
 
 #include <string>

@@ -14,7 +14,7 @@
 #include "ArchiverContract.h"
 #include "Destination.h"
 #include "NamePattern.h"
-#include "ZipArchive.h"
+#include "ReadableArchive.h"
 
 namespace vmzip {
 
@@ -23,22 +23,22 @@ namespace {
 constexpr std::size_t kChunk = 1 << 20;
 
 // Members named by the command, in archive order; names matching nothing go to missing.
-std::vector<zip_uint64_t> SelectMembers(ZipArchive& archive, const std::vector<std::string>& names,
-                                        std::vector<std::string>& missing) {
+std::vector<uint64_t> SelectMembers(MemberCatalog& archive, const std::vector<std::string>& names,
+                                    std::vector<std::string>& missing) {
     const uint64_t n = archive.count();
-    std::vector<zip_uint64_t> out;
+    std::vector<uint64_t> out;
     if (names.empty()) {
         for (uint64_t i = 0; i < n; ++i)
             out.push_back(i);
         return out;
     }
     const TextEncoding enc = LocaleEncoding();
-    std::set<zip_uint64_t> chosen;
+    std::set<uint64_t> chosen;
     for (const std::string& item : names) {
         const std::string plain = UnescapeName(item, enc);
         const int64_t exact = archive.Find(plain);
         if (exact >= 0) {
-            chosen.insert(static_cast<zip_uint64_t>(exact));
+            chosen.insert(static_cast<uint64_t>(exact));
             continue;
         }
         bool hit = false;
@@ -53,42 +53,8 @@ std::vector<zip_uint64_t> SelectMembers(ZipArchive& archive, const std::vector<s
         if (!hit)
             missing.push_back(plain);
     }
-    return std::vector<zip_uint64_t>(chosen.begin(), chosen.end());
+    return std::vector<uint64_t>(chosen.begin(), chosen.end());
 }
-
-// Closes a libzip member on every path.
-class MemberReader {
-public:
-    MemberReader(ZipArchive& archive, zip_uint64_t index, const std::string& name) {
-        file_ = zip_fopen_index(archive.get(), index, 0);
-        if (file_ == nullptr) {
-            zip_error_t* error = zip_get_error(archive.get());
-            Fail(ReadErrorCode(error), "cannot read " + name + ": " + zip_error_strerror(error));
-        }
-        name_ = name;
-    }
-    ~MemberReader() {
-        if (file_ != nullptr)
-            zip_fclose(file_);
-    }
-    MemberReader(const MemberReader&) = delete;
-    MemberReader& operator=(const MemberReader&) = delete;
-
-    // Bytes read, 0 at the end; throws on damaged data (the CRC is checked at the end).
-    std::size_t Read(void* buf, std::size_t len) {
-        const zip_int64_t n = zip_fread(file_, buf, len);
-        if (n < 0) {
-            zip_error_t* error = zip_file_get_error(file_);
-            Fail(ReadErrorCode(error),
-                 "damaged member " + name_ + ": " + zip_error_strerror(error));
-        }
-        return static_cast<std::size_t>(n);
-    }
-
-private:
-    zip_file_t* file_ = nullptr;
-    std::string name_;
-};
 
 void WriteAll(int fd, const char* data, std::size_t len, const std::string& name) {
     while (len > 0) {
@@ -140,30 +106,59 @@ struct DirectoryStamp {
     time_t mtime;
 };
 
+// True when every part of the name is empty or ".": the name is the destination itself, as
+// the "./" entry that bsdtar writes for the directory it packed.
+bool NamesDestinationItself(const std::string& name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string_view part(name.data() + start, end - start);
+        if (!part.empty() && part != ".")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 class Extraction {
 public:
-    Extraction(ZipArchive& archive, const ReadCommand& cmd, Progress& progress, OutputText& out)
+    Extraction(MemberCatalog& archive, const ReadCommand& cmd, Progress& progress, OutputText& out)
         : archive_(archive), cmd_(cmd), progress_(progress), out_(out), dest_(cmd.destDir),
           buffer_(kChunk) {}
 
-    void Member(zip_uint64_t index) {
+    void Member(uint64_t index) {
         const MemberInfo m = archive_.Describe(index);
         const std::vector<std::string> parts = SafeParts(m.name, cmd_.junkPaths);
-        if (parts.empty())
+        if (parts.empty()) {
+            if (m.isDir && NamesDestinationItself(m.name))
+                return; // the destination exists already
             Fail(ARC_ERROR_FILE_STYLE, "unsafe member name left out: " + m.name);
+        }
+        if (m.isDir ? m.size > 0 : S_ISDIR(m.mode))
+            Fail(ARC_ERROR_FILE_STYLE,
+                 "a directory that holds data (damaged attributes) not extracted: " + m.name);
+        // Only files and directories are made: a link could lead later members (or the
+        // program) out of the destination, a device or FIFO has no business in a restore.
+        if (m.isLink)
+            Fail(ARC_ERROR_FILE_STYLE, "symbolic link not extracted: " + m.name);
+        if (!S_ISREG(m.mode) && !S_ISDIR(m.mode))
+            Fail(ARC_ERROR_FILE_STYLE,
+                 "special file (device, FIFO or socket) not extracted: " + m.name);
         std::string shown = dest_.root();
         for (const std::string& p : parts)
             shown += (shown.empty() || shown.back() == '/' ? "" : "/") + p;
         if (m.isDir) {
             if (cmd_.junkPaths)
                 return;
-            dest_.Directory(parts, parts.size());
+            Directory(m, parts, parts.size());
             dirs_.push_back(DirectoryStamp{parts, m.mode, m.mtime});
             progress_.Begin(m.name, shown, 0);
             progress_.Advance(0, true);
             return;
         }
-        const int dirFd = dest_.Directory(parts, parts.size() - 1);
+        const int dirFd = Directory(m, parts, parts.size() - 1);
         const std::string& leaf = parts.back();
         struct stat existing {};
         if (fstatat(dirFd, leaf.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0) {
@@ -176,10 +171,7 @@ public:
                 Fail(ARC_ERROR_CANNOT_WRITE, "a directory stands where a file goes: " + shown);
         }
         progress_.Begin(m.name, shown, m.size);
-        if (m.isLink)
-            Link(index, m, dirFd, leaf, shown);
-        else
-            File(index, m, dirFd, leaf, shown);
+        File(index, m, dirFd, leaf, shown);
         if (!cmd_.quiet)
             out_.Line("extracted: " + shown);
     }
@@ -201,13 +193,24 @@ public:
     }
 
 private:
-    void File(zip_uint64_t index, const MemberInfo& m, int dirFd, const std::string& leaf,
+    // The directory of a member's first count parts; a failure names the member.
+    int Directory(const MemberInfo& m, const std::vector<std::string>& parts, std::size_t count) {
+        try {
+            return dest_.Directory(parts, count);
+        } catch (const ArcError& e) {
+            Fail(e.code(), m.name + " not extracted: " + e.what());
+        }
+    }
+
+    // The data goes to a work file beside the final name and is renamed over it only when
+    // every byte was read and the CRC agreed; a damaged member leaves nothing behind.
+    void File(uint64_t index, const MemberInfo& m, int dirFd, const std::string& leaf,
               const std::string& shown) {
-        MemberReader reader(archive_, index, m.name);
+        const std::unique_ptr<MemberData> data = archive_.Open(index);
         WorkFile work(dirFd);
         uint64_t done = 0;
         for (;;) {
-            const std::size_t n = reader.Read(buffer_.data(), buffer_.size());
+            const std::size_t n = data->Read(buffer_.data(), buffer_.size());
             if (n == 0)
                 break;
             WriteAll(work.fd(), buffer_.data(), n, shown);
@@ -225,37 +228,7 @@ private:
         work.Place(leaf, shown);
     }
 
-    void Link(zip_uint64_t index, const MemberInfo& m, int dirFd, const std::string& leaf,
-              const std::string& shown) {
-        if (m.size > 4096)
-            Fail(ARC_ERROR_FILE_STYLE, "symbolic link target too long: " + m.name);
-        MemberReader reader(archive_, index, m.name);
-        std::string target;
-        for (;;) {
-            const std::size_t n = reader.Read(buffer_.data(), buffer_.size());
-            if (n == 0)
-                break;
-            target.append(buffer_.data(), n);
-        }
-        if (target.empty() || target.size() > 4096 || target.find('\0') != std::string::npos)
-            Fail(ARC_ERROR_FILE_STYLE, "bad symbolic link target: " + m.name);
-        std::string temp;
-        for (int attempt = 0;; ++attempt) {
-            temp = WorkName();
-            if (symlinkat(target.c_str(), dirFd, temp.c_str()) == 0)
-                break;
-            if (errno != EEXIST || attempt > 100)
-                Fail(WriteErrorCode(errno), WithErrno("cannot make link " + shown, errno));
-        }
-        if (renameat(dirFd, temp.c_str(), dirFd, leaf.c_str()) != 0) {
-            const int err = errno;
-            unlinkat(dirFd, temp.c_str(), 0);
-            Fail(ARC_ERROR_CANNOT_WRITE, WithErrno("cannot replace " + shown, err));
-        }
-        progress_.Advance(m.size, true);
-    }
-
-    ZipArchive& archive_;
+    MemberCatalog& archive_;
     const ReadCommand& cmd_;
     Progress& progress_;
     OutputText& out_;
@@ -283,35 +256,43 @@ std::string ListLine(const MemberInfo& m) {
 } // namespace
 
 int32_t RunReadCommand(const ReadCommand& cmd, Progress& progress, OutputText& out) {
-    ZipArchive archive(cmd.archive, OpenMode::Read);
+    ReadableArchive source(cmd.archive);
+    MemberCatalog& archive = source.members();
     progress.Open(cmd.archive);
-    std::vector<std::string> missing;
-    const std::vector<zip_uint64_t> members = SelectMembers(archive, cmd.names, missing);
 
+    // The result is the code of the first failure; each failure has its line already.
     int32_t result = ARC_OK;
-    std::string firstError;
+    std::size_t failed = 0;
+    if (!source.damage().empty()) {
+        // What is intact is still read; the command fails all the same.
+        result = ARC_ERROR_HEADER_BROKEN;
+        out.Line(source.damage());
+        for (const std::string& note : source.notes())
+            out.Line(note);
+    }
     auto note = [&](const ArcError& e) {
         if (StopsCommand(e.code()))
             throw;
         out.Line(e.what());
-        if (result == ARC_OK) {
+        ++failed;
+        if (result == ARC_OK)
             result = e.code();
-            firstError = e.what();
-        }
     };
 
+    std::vector<std::string> missing;
+    const std::vector<uint64_t> members = SelectMembers(archive, cmd.names, missing);
     if (cmd.action == ReadAction::List) {
-        for (const zip_uint64_t i : members)
+        for (const uint64_t i : members)
             out.Line(ListLine(archive.Describe(i)));
     } else if (cmd.action == ReadAction::Test) {
         std::vector<char> buffer(kChunk);
-        for (const zip_uint64_t i : members) {
+        for (const uint64_t i : members) {
             try {
                 const MemberInfo m = archive.Describe(i);
                 progress.Begin(m.name, std::string(), m.size);
-                MemberReader reader(archive, i, m.name);
+                const std::unique_ptr<MemberData> data = archive.Open(i);
                 uint64_t done = 0;
-                while (const std::size_t n = reader.Read(buffer.data(), buffer.size())) {
+                while (const std::size_t n = data->Read(buffer.data(), buffer.size())) {
                     done += n;
                     progress.Advance(done, false);
                     if (progress.Cancelled())
@@ -326,7 +307,7 @@ int32_t RunReadCommand(const ReadCommand& cmd, Progress& progress, OutputText& o
         }
     } else {
         Extraction extraction(archive, cmd, progress, out);
-        for (const zip_uint64_t i : members) {
+        for (const uint64_t i : members) {
             try {
                 extraction.Member(i);
             } catch (const ArcError& e) {
@@ -341,31 +322,41 @@ int32_t RunReadCommand(const ReadCommand& cmd, Progress& progress, OutputText& o
 
     for (const std::string& name : missing)
         out.Line("no member " + name);
-    if (result != ARC_OK)
-        Fail(result, firstError);
+    if (result != ARC_OK) {
+        std::string summary = source.damage().empty() ? "" : "the archive is damaged; ";
+        summary +=
+            std::to_string(failed) + " of " + std::to_string(members.size()) + " member(s) failed";
+        Fail(result, summary);
+    }
     if (!missing.empty())
-        Fail(ARC_ERROR_NOT_EXIST, "no member " + missing.front());
+        Fail(ARC_ERROR_NOT_EXIST, std::to_string(missing.size()) + " name(s) match no member");
     return ARC_OK;
 }
 
 int32_t RunMemoryCommand(const ReadCommand& cmd, Progress& progress, const MemoryTarget& target) {
-    ZipArchive archive(cmd.archive, OpenMode::Read);
+    ReadableArchive source(cmd.archive);
+    MemberCatalog& archive = source.members();
     std::vector<std::string> missing;
-    const std::vector<zip_uint64_t> members = SelectMembers(archive, cmd.names, missing);
+    const std::vector<uint64_t> members = SelectMembers(archive, cmd.names, missing);
     if (members.empty())
         Fail(ARC_ERROR_NOT_EXIST, "no member " + cmd.names.front());
-    const zip_uint64_t index = members.front();
+    const uint64_t index = members.front();
     const MemberInfo m = archive.Describe(index);
     if (m.isDir)
         Fail(ARC_ERROR_NOT_EXIST, "not a file: " + m.name);
     progress.Begin(m.name, std::string(), m.size);
-    MemberReader reader(archive, index, m.name);
+    const std::unique_ptr<MemberData> data = archive.Open(index);
     uint32_t done = 0;
     while (done < target.size) {
-        const std::size_t n = reader.Read(target.buffer + done, target.size - done);
+        const std::size_t n = data->Read(target.buffer + done, target.size - done);
         if (n == 0)
             break;
         done += static_cast<uint32_t>(n);
+    }
+    if (done == target.size && done >= m.size) {
+        // A member that fills the buffer exactly: its end (and CRC) is read too.
+        unsigned char probe = 0;
+        data->Read(&probe, 1);
     }
     progress.Advance(done, true);
     if (target.written != nullptr)
@@ -375,6 +366,8 @@ int32_t RunMemoryCommand(const ReadCommand& cmd, Progress& progress, const Memor
     if (target.attributes != nullptr)
         *target.attributes = m.attributes;
     progress.End();
+    if (!source.damage().empty())
+        Fail(ARC_ERROR_HEADER_BROKEN, source.damage());
     if (done < m.size)
         Fail(ARC_ERROR_MORE_HEAP_MEMORY, "the buffer is smaller than " + m.name);
     return ARC_OK;

@@ -45,8 +45,8 @@ public:
 private:
     zip_int64_t Failed(int zipError, int err, const char* what) {
         zip_error_set(&error_, zipError, err);
-        if (state_.failure.empty())
-            state_.failure = std::string(what) + " " + path_ + ": " + std::strerror(err);
+        state_.failures.push_back(
+            SourceFailure{member_, std::string(what) + " " + path_ + ": " + std::strerror(err)});
         return -1;
     }
 
@@ -100,7 +100,8 @@ private:
     zip_int64_t Open() {
         // O_NONBLOCK: should the file have become a FIFO since it was selected, opening it
         // must not wait for a writer.
-        fd_ = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        CloseFile(); // left open by an earlier attempt that failed
+        fd_ = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
         if (fd_ < 0)
             return Failed(ZIP_ER_OPEN, errno, "cannot open");
         struct stat fs {};

@@ -20,7 +20,13 @@ namespace vmzip {
 
 class FileSource;
 
-// What all file sources of one command share: the progress and the first failure.
+// A file that could not be read while libzip wrote its member.
+struct SourceFailure {
+    std::string member;
+    std::string text; // "cannot open PATH: reason"
+};
+
+// What all file sources of one command share: the progress and the files that failed.
 struct PackState {
     explicit PackState(Progress& p);
     ~PackState();
@@ -28,7 +34,7 @@ struct PackState {
     PackState& operator=(const PackState&) = delete;
 
     Progress& progress;
-    std::string failure; // first file that could not be read, with the reason
+    std::vector<SourceFailure> failures; // in the order they happened
     std::vector<std::unique_ptr<FileSource>> sources;
 };
 

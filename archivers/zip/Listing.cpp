@@ -42,16 +42,31 @@ int32_t Listing::First(const char* wildcard, ArcMemberRecord* record) {
     wildcard_ = wildcard == nullptr ? std::string() : std::string(wildcard);
     all_ = wildcard_.empty() || wildcard_ == "*" || wildcard_ == "*.*";
     next_ = 0;
-    searching_ = true;
+    state_ = State::Searching;
     return Next(record);
 }
 
 int32_t Listing::Next(ArcMemberRecord* record) {
     hasCurrent_ = false;
-    if (!searching_ || record == nullptr)
+    switch (state_) {
+    case State::Idle:
+        return ARC_ERROR_NOT_SEARCH_MODE;
+    case State::Ended:
         return -1;
+    case State::Broken:
+        return ARC_ERROR_HEADER_BROKEN;
+    case State::Searching:
+        break;
+    }
+    if (record == nullptr)
+        return ARC_ERROR_NOT_SUPPORT;
+    const ArchiveCheck& check = archive_.Check();
     const uint64_t n = archive_.count();
     while (next_ < n) {
+        if (next_ >= check.intact) {
+            state_ = State::Broken;
+            return ARC_ERROR_HEADER_BROKEN;
+        }
         const zip_uint64_t i = next_++;
         const std::string name = archive_.NameOf(i);
         if (!Matches(name))
@@ -61,7 +76,12 @@ int32_t Listing::Next(ArcMemberRecord* record) {
         FillMemberRecord(current_, record);
         return 0;
     }
-    searching_ = false;
+    if (!check.ok()) {
+        // The directory itself disagrees (no member to blame).
+        state_ = State::Broken;
+        return ARC_ERROR_HEADER_BROKEN;
+    }
+    state_ = State::Ended;
     return -1;
 }
 

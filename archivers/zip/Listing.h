@@ -17,7 +17,11 @@ class Listing {
 public:
     explicit Listing(const std::string& path);
 
-    // 0 and the record filled, or -1 when there is no (further) member.
+    // 0 and the record filled; -1 at the regular end of the members. The first search checks
+    // every member's local header against the central directory: from the first member that
+    // does not agree on, the listing cannot be trusted and ARC_ERROR_HEADER_BROKEN comes
+    // instead of a record (also for every later call). ARC_ERROR_NOT_SEARCH_MODE: Next
+    // before First.
     int32_t First(const char* wildcard, ArcMemberRecord* record);
     int32_t Next(ArcMemberRecord* record);
     // The member of the last successful First/Next, or nullptr.
@@ -30,7 +34,7 @@ private:
     std::string wildcard_;
     bool all_ = true;
     uint64_t next_ = 0;
-    bool searching_ = false;
+    enum class State { Idle, Searching, Ended, Broken } state_ = State::Idle;
     MemberInfo current_;
     bool hasCurrent_ = false;
 };

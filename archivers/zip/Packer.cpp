@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_map>
 #include <vector>
 
@@ -77,6 +79,8 @@ public:
 
     std::vector<Candidate>& candidates() { return candidates_; }
     const std::vector<std::string>& missing() const { return missing_; }
+    // Directories that could not be read, as lines for the output.
+    const std::vector<std::string>& unreadable() const { return unreadable_; }
 
 private:
     bool Hidden(const char* name) const { return name[0] == '.' && !cmd_.includeHidden; }
@@ -115,8 +119,12 @@ private:
     void Walk(const std::string& rel, const std::string& full, const std::string* mask) {
         std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(full.empty() ? "." : full.c_str()),
                                                 closedir);
-        if (!dir)
+        if (!dir) {
+            if (errno != ENOENT)
+                unreadable_.push_back(
+                    WithErrno("cannot read directory " + (full.empty() ? "." : full), errno));
             return;
+        }
         std::vector<std::string> names;
         while (const dirent* e = readdir(dir.get())) {
             if (std::string_view(e->d_name) == "." || std::string_view(e->d_name) == "..")
@@ -167,6 +175,7 @@ private:
     const struct stat* archiveStat_;
     std::vector<Candidate> candidates_;
     std::vector<std::string> missing_;
+    std::vector<std::string> unreadable_;
     bool matched_ = false;
 };
 
@@ -194,8 +203,27 @@ void SetMemberMeta(zip_t* za, zip_uint64_t index, const struct stat& st) {
     SetExtendedTime(za, index, st.st_mtime);
 }
 
-void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& state,
-                    std::vector<Candidate>& candidates, OutputText& out) {
+// Whether the file opens for reading now; the reason goes to unreadable when it does not.
+// libzip reads the file only when it writes the archive, where one file that fails would
+// fail the whole archive.
+bool Readable(const Candidate& c, std::vector<std::string>& unreadable) {
+    const int fd = open(c.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        unreadable.push_back(WithErrno("cannot open " + c.path, errno));
+        return false;
+    }
+    close(fd);
+    return true;
+}
+
+// Packs the candidates; returns the member names given new data, each with whether it
+// replaced an existing member.
+std::unordered_map<std::string, bool> PackCandidates(ZipArchive& archive, const WriteCommand& cmd,
+                                                     PackState& state,
+                                                     std::vector<Candidate>& candidates,
+                                                     std::vector<std::string>& unreadable,
+                                                     OutputText& out) {
+    std::unordered_map<std::string, bool> written;
     zip_t* za = archive.get();
     // A name given twice is packed once, from its last occurrence.
     std::unordered_map<std::string, std::size_t> last;
@@ -229,6 +257,8 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
                 out.Line("  adding: " + c.member);
             continue;
         }
+        if (!Readable(c, unreadable))
+            continue; // an old member of that name stays as it is
         zip_error_t error;
         zip_error_init(&error);
         zip_source_t* src =
@@ -259,8 +289,46 @@ void PackCandidates(ZipArchive& archive, const WriteCommand& cmd, PackState& sta
         // it is (a replaced member would otherwise keep its old method).
         zip_set_file_compression(za, idx, cmd.level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFAULT, 0);
         SetMemberMeta(za, idx, c.st);
+        written[c.member] = existing >= 0;
         if (cmd.verbose && !cmd.quiet)
             out.Line((existing >= 0 ? "updating: " : "  adding: ") + c.member);
+    }
+    return written;
+}
+
+// Writes the archive. A file that cannot be read while it is written (gone, or no longer
+// readable, since it was looked at) fails libzip's whole write; its member is then taken
+// back (an old member of that name stays as it was) and the archive written again.
+void CommitSkippingFailures(ZipArchive& archive, PackState& state, Progress& progress,
+                            const std::unordered_map<std::string, bool>& written,
+                            std::vector<std::string>& unreadable) {
+    for (;;) {
+        const std::size_t before = state.failures.size();
+        try {
+            archive.Commit(progress.Cancelled());
+            return;
+        } catch (const ArcError& e) {
+            if (e.code() == ARC_ERROR_USER_CANCEL || state.failures.size() == before)
+                throw;
+            bool dropped = false;
+            for (std::size_t k = before; k < state.failures.size(); ++k) {
+                const SourceFailure& f = state.failures[k];
+                unreadable.push_back(f.text);
+                const int64_t idx = archive.Find(f.member);
+                const auto it = written.find(f.member);
+                if (idx < 0 || it == written.end())
+                    continue;
+                const auto i = static_cast<zip_uint64_t>(idx);
+                if (it->second) {
+                    dropped = zip_unchange(archive.get(), i) == 0 || dropped;
+                } else if (zip_delete(archive.get(), i) == 0) {
+                    archive.Forget(f.member);
+                    dropped = true;
+                }
+            }
+            if (!dropped)
+                throw;
+        }
     }
 }
 
@@ -307,6 +375,7 @@ int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText&
         cmd.action == WriteAction::Add ? OpenMode::Write : OpenMode::WriteExisting;
 
     std::vector<std::string> missing;
+    std::vector<std::string> unreadable;
     PackState state(progress);
     std::vector<Candidate> candidates;
     if (cmd.action != WriteAction::Delete) {
@@ -315,29 +384,39 @@ int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText&
             selection.AddItem(item);
         candidates = std::move(selection.candidates());
         missing = selection.missing();
+        unreadable = selection.unreadable();
     }
 
     // The archive is opened after the selection and closed before the pack state goes.
     {
         ZipArchive archive(cmd.archive, mode);
+        // libzip would carry a damaged member over into the new archive as it finds it.
+        if (archiveExists && !archive.Check().ok())
+            Fail(ARC_ERROR_HEADER_BROKEN, "damaged archive " + cmd.archive + ": " +
+                                              archive.Check().problem + "; it is left as it is");
         progress.Open(cmd.archive);
+        std::unordered_map<std::string, bool> written;
         if (cmd.action == WriteAction::Delete)
             DeleteMembers(archive, cmd, progress, missing, out);
         else
-            PackCandidates(archive, cmd, state, candidates, out);
+            written = PackCandidates(archive, cmd, state, candidates, unreadable, out);
         // A cancel answered to an earlier message (opening, deleting) drops every change.
         if (progress.Cancelled())
             Fail(ARC_ERROR_USER_CANCEL, "cancelled; the archive is unchanged");
         zip_register_cancel_callback_with_state(archive.get(), CancelCallback, nullptr, &progress);
-        archive.Commit(progress.Cancelled(), ARC_ERROR_NOT_EXIST, state.failure);
+        CommitSkippingFailures(archive, state, progress, written, unreadable);
     }
     progress.End();
 
-    if (missing.empty())
-        return ARC_OK;
     for (const std::string& name : missing)
         out.Line((cmd.action == WriteAction::Delete ? "no member " : "no file ") + name);
-    if (cmd.action == WriteAction::Delete)
+    for (const std::string& text : unreadable)
+        out.Line(text);
+    if (!unreadable.empty())
+        Fail(ARC_ERROR_FILE_OPEN, std::to_string(unreadable.size()) +
+                                      " file(s) or directories could not be read and were left "
+                                      "out; the others were packed");
+    if (missing.empty() || cmd.action == WriteAction::Delete)
         return ARC_OK;
     Fail(ARC_ERROR_NOT_EXIST, "no such file: " + missing.front());
 }

@@ -1,7 +1,9 @@
 // The UnZip entries that both libraries export: listing, archive check, extraction into
 // memory, and the time and size entries of the current member.
+#include <new>
 #include <string>
 
+#include "ArcError.h"
 #include "ArchiverContract.h"
 #include "Commands.h"
 #include "Extractor.h"
@@ -34,26 +36,35 @@ int32_t UnZipCloseArchive(ArcHandle archive) {
     return CloseListing(archive) ? ARC_OK : ARC_ERROR_HARC_ISNOT_OPENED;
 }
 
-int32_t UnZipFindFirst(ArcHandle archive, const char* wildcard, ArcMemberRecord* info) {
+namespace {
+
+// A failure while listing is never the regular end (-1): the caller must not take a listing
+// cut short for a complete one.
+template <class Body> int32_t ListingCall(ArcHandle archive, ArcMemberRecord* info, Body body) {
     Listing* listing = FindListing(archive);
-    if (listing == nullptr || info == nullptr)
-        return -1;
+    if (listing == nullptr)
+        return ARC_ERROR_HARC_ISNOT_OPENED;
+    if (info == nullptr)
+        return ARC_ERROR_NOT_SUPPORT;
     try {
-        return listing->First(wildcard, info);
+        return body(*listing);
+    } catch (const ArcError& e) {
+        return e.code();
+    } catch (const std::bad_alloc&) {
+        return ARC_ERROR_ENOUGH_MEMORY;
     } catch (...) {
-        return -1;
+        return ARC_ERROR_HEADER_BROKEN;
     }
 }
 
+} // namespace
+
+int32_t UnZipFindFirst(ArcHandle archive, const char* wildcard, ArcMemberRecord* info) {
+    return ListingCall(archive, info, [&](Listing& l) { return l.First(wildcard, info); });
+}
+
 int32_t UnZipFindNext(ArcHandle archive, ArcMemberRecord* info) {
-    Listing* listing = FindListing(archive);
-    if (listing == nullptr || info == nullptr)
-        return -1;
-    try {
-        return listing->Next(info);
-    } catch (...) {
-        return -1;
-    }
+    return ListingCall(archive, info, [&](Listing& l) { return l.Next(info); });
 }
 
 int32_t UnZipCheckArchive(const char* archive, int32_t mode) {

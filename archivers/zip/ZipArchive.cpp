@@ -2,11 +2,48 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <vector>
 
 #include "ArcError.h"
 #include "ArchiverContract.h"
 
 namespace vmzip {
+
+namespace {
+
+// libzip's reading of one member; the member is closed on every path.
+class LibzipData : public MemberData {
+public:
+    LibzipData(zip_t* za, zip_uint64_t index, std::string name) : name_(std::move(name)) {
+        file_ = zip_fopen_index(za, index, 0);
+        if (file_ == nullptr) {
+            zip_error_t* error = zip_get_error(za);
+            Fail(ReadErrorCode(error), "cannot read " + name_ + ": " + zip_error_strerror(error));
+        }
+    }
+    ~LibzipData() override {
+        if (file_ != nullptr)
+            zip_fclose(file_);
+    }
+    LibzipData(const LibzipData&) = delete;
+    LibzipData& operator=(const LibzipData&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t len) override {
+        const zip_int64_t n = zip_fread(file_, buffer, len);
+        if (n < 0) {
+            zip_error_t* error = zip_file_get_error(file_);
+            Fail(ReadErrorCode(error),
+                 "damaged member " + name_ + ": " + zip_error_strerror(error));
+        }
+        return static_cast<std::size_t>(n);
+    }
+
+private:
+    zip_file_t* file_ = nullptr;
+    std::string name_;
+};
+
+} // namespace
 
 ZipArchive::ZipArchive(const std::string& path, OpenMode mode)
     : file_(std::make_unique<ArchiveFile>(path, mode != OpenMode::Read)) {
@@ -50,12 +87,12 @@ uint64_t ZipArchive::count() const {
     return n < 0 ? 0 : static_cast<uint64_t>(n);
 }
 
-std::string ZipArchive::NameOf(zip_uint64_t index) const {
+std::string ZipArchive::NameOf(uint64_t index) const {
     const char* name = zip_get_name(za_, index, ZIP_FL_ENC_RAW);
     return name == nullptr ? std::string() : std::string(name);
 }
 
-MemberInfo ZipArchive::Describe(zip_uint64_t index) const {
+MemberInfo ZipArchive::Describe(uint64_t index) const {
     MemberInfo m;
     m.name = NameOf(index);
     zip_stat_t st;
@@ -77,7 +114,8 @@ MemberInfo ZipArchive::Describe(zip_uint64_t index) const {
     zip_file_get_external_attributes(za_, index, 0, &m.opsys, &external);
     m.isDir = !m.name.empty() && m.name.back() == '/';
     m.mode = MemberMode(m.opsys, external, m.isDir);
-    if (S_ISDIR(m.mode))
+    // A member that holds data is no directory, whatever its mode says.
+    if (S_ISDIR(m.mode) && m.size == 0)
         m.isDir = true;
     m.isLink = S_ISLNK(m.mode);
     m.attributes = DosAttributes(m.mode, m.name);
@@ -113,8 +151,24 @@ void ZipArchive::Forget(const std::string& name) {
     index_.erase(name);
 }
 
-void ZipArchive::Commit(bool cancelled, int32_t sourceFailureCode,
-                        const std::string& sourceFailure) {
+std::unique_ptr<MemberData> ZipArchive::Open(uint64_t index) {
+    return std::make_unique<LibzipData>(za_, index, NameOf(index));
+}
+
+const ArchiveCheck& ZipArchive::Check() {
+    if (!check_) {
+        std::vector<std::string> names;
+        const uint64_t n = count();
+        names.reserve(n);
+        for (uint64_t i = 0; i < n; ++i)
+            names.push_back(NameOf(i));
+        check_ = std::make_unique<ArchiveCheck>(CheckArchiveMembers(path(), names));
+    }
+    return *check_;
+}
+
+void ZipArchive::Commit(bool cancelled) {
+    zip_error_clear(za_);
     if (zip_close(za_) == 0) {
         za_ = nullptr;
         return;
@@ -123,8 +177,6 @@ void ZipArchive::Commit(bool cancelled, int32_t sourceFailureCode,
     const std::string reason = zip_error_strerror(error);
     if (cancelled || zip_error_code_zip(error) == ZIP_ER_CANCELLED)
         Fail(ARC_ERROR_USER_CANCEL, "cancelled; the archive is unchanged");
-    if (!sourceFailure.empty())
-        Fail(sourceFailureCode, sourceFailure + "; the archive is unchanged");
     const int err = file_->writeErrno();
     if (err != 0) {
         int32_t code = WriteErrorCode(err);

@@ -11,56 +11,46 @@
 
 #include <zip.h>
 
+#include "ArchiveCheck.h"
 #include "ArchiveFile.h"
-#include "MemberMeta.h"
+#include "MemberCatalog.h"
 
 namespace vmzip {
 
-struct MemberInfo {
-    std::string name;
-    uint64_t size = 0;
-    uint64_t compressedSize = 0;
-    uint32_t crc = 0;
-    int32_t method = 0;
-    uint16_t flags = 0;
-    uint8_t opsys = 0;
-    time_t mtime = 0;
-    DosStamp stamp;
-    mode_t mode = 0;
-    uint16_t attributes = 0;
-    bool isDir = false;
-    bool isLink = false;
-    bool encrypted = false;
-};
-
 enum class OpenMode { Read, Write, WriteExisting };
 
-class ZipArchive {
+class ZipArchive : public MemberCatalog {
 public:
     // Read: the archive must exist (ARC_ERROR_NOT_FIND_ARC_FILE otherwise).
     // Write: created when missing. WriteExisting: must exist. Other failures: damaged or
     // not an archive. Throws ArcError.
     ZipArchive(const std::string& path, OpenMode mode);
-    ~ZipArchive();
+    ~ZipArchive() override;
     ZipArchive(const ZipArchive&) = delete;
     ZipArchive& operator=(const ZipArchive&) = delete;
 
     zip_t* get() const { return za_; }
     const std::string& path() const { return file_->path(); }
-    uint64_t count() const;
+    uint64_t count() const override;
 
     // The stored name of entry index (raw bytes).
-    std::string NameOf(zip_uint64_t index) const;
-    MemberInfo Describe(zip_uint64_t index) const;
+    std::string NameOf(uint64_t index) const override;
+    MemberInfo Describe(uint64_t index) const override;
 
     // Entry index by stored name, or -1. Covers entries added since opening (Remember).
-    int64_t Find(const std::string& name);
+    int64_t Find(const std::string& name) override;
+    // libzip's reading of the member's data (CRC checked at the end).
+    std::unique_ptr<MemberData> Open(uint64_t index) override;
+
+    // The members' local headers compared with the central directory as opened (done once,
+    // before any change).
+    const ArchiveCheck& Check();
     void Remember(const std::string& name, zip_uint64_t index);
     void Forget(const std::string& name);
 
-    // Writes the changes (work file renamed over the archive). Throws ArcError; the caller
-    // passes the code for a cancel and for a failed member file.
-    void Commit(bool cancelled, int32_t sourceFailureCode, const std::string& sourceFailure);
+    // Writes the changes (work file renamed over the archive). Throws ArcError; a failed
+    // close leaves the archive as it was and the handle open, so it may be tried again.
+    void Commit(bool cancelled);
 
 private:
     void BuildIndex();
@@ -69,6 +59,7 @@ private:
     zip_t* za_ = nullptr;
     std::unordered_map<std::string, zip_uint64_t> index_;
     bool indexed_ = false;
+    std::unique_ptr<ArchiveCheck> check_;
 };
 
 } // namespace vmzip

@@ -1,5 +1,5 @@
 // Archives written by our libraries open byte-exact in unzip, bsdtar and 7zz; archives that
-// zip and 7zz write open in ours.
+// zip (also with ZIP64 records), 7zz and bsdtar write open in ours.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -203,8 +203,19 @@ TEST(ZipInterop, ArchivesOfZipAnd7zzExtractWithOurs) {
                     &out),
               0)
         << out;
-    for (const std::string arc : {"zip.zip", "7zz.zip"}) {
+    // ZIP64 records throughout, and bsdtar's data descriptors and "./" names.
+    ASSERT_EQ(Shell(kUtf8 + std::string("cd ") + Sh(t / "src") + " && zip -q -r -fz ../zip64.zip .",
+                    &out),
+              0)
+        << out;
+    ASSERT_EQ(
+        Shell(kUtf8 + std::string("cd ") + Sh(t / "src") + " && bsdtar -a -cf ../bsd.zip -- *",
+              &out),
+        0)
+        << out;
+    for (const std::string arc : {"zip.zip", "7zz.zip", "zip64.zip", "bsd.zip"}) {
         EXPECT_NE(Libraries::Get().CheckArchive((t / arc).c_str(), 24), 0) << arc;
+        EXPECT_EQ(ListAll(t / arc).end, -1) << arc << " does not list as intact";
         std::vector<std::string> listed = ListNames(t / arc);
         for (const Item& it : items)
             EXPECT_NE(std::find(listed.begin(), listed.end(), it.name), listed.end())

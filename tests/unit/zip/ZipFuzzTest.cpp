@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ArcError.h"
 #include "ArchiverContract.h"
@@ -58,16 +60,37 @@ int32_t RunRead(const std::string& text) {
     }
 }
 
-// Lists every member; returns how many records were filled.
-int ListAll(const std::string& path) {
+// What a listing says of a member that must be right whenever the listing ends regularly
+// (the attribute letters are not: nothing in an archive can tell a flipped one).
+struct Listed {
+    std::string name;
+    uint32_t size;
+    uint32_t compressedSize;
+    uint32_t crc;
+    uint16_t dosDate;
+    uint16_t dosTime;
+    bool operator==(const Listed&) const = default;
+};
+
+// Lists every member; complete: the listing ended regularly (-1). Returns how many records
+// were filled, or -1 when the archive did not open.
+int ListAll(const std::string& path, std::vector<Listed>* records = nullptr,
+            bool* complete = nullptr) {
     try {
         Listing listing(path);
         ArcMemberRecord rec{};
         int n = 0;
-        for (int32_t r = listing.First("*.*", &rec); r == 0; r = listing.Next(&rec)) {
+        int32_t r = listing.First("*.*", &rec);
+        for (; r == 0; r = listing.Next(&rec)) {
             EXPECT_NE(std::memchr(rec.fileName, 0, sizeof rec.fileName), nullptr);
+            if (records != nullptr)
+                records->push_back(Listed{rec.fileName, rec.originalSize, rec.compressedSize,
+                                          rec.crc, rec.dosDate, rec.dosTime});
             ++n;
         }
+        EXPECT_TRUE(r == -1 || IsResultCode(r)) << r;
+        if (complete != nullptr)
+            *complete = r == -1;
         return n;
     } catch (const ArcError& e) {
         EXPECT_TRUE(IsResultCode(e.code()));
@@ -75,11 +98,16 @@ int ListAll(const std::string& path) {
     }
 }
 
+std::vector<std::pair<std::string, std::string>> SeedFiles() {
+    return {{"text.txt", ziptest::TextBytes(20000)},
+            {"random.bin", ziptest::RandomBytes(3000, 3)},
+            {"empty.txt", ""},
+            {"sub dir/日本語.txt", "にほんご"}};
+}
+
 std::string Seed(const TempDir& t) {
-    WriteFile(t / "src/text.txt", ziptest::TextBytes(20000));
-    WriteFile(t / "src/random.bin", ziptest::RandomBytes(3000, 3));
-    WriteFile(t / "src/empty.txt", "");
-    WriteFile(t / "src/sub dir/日本語.txt", "にほんご");
+    for (const auto& [name, content] : SeedFiles())
+        WriteFile(t / "src/" + name, content);
     const std::string arc = t / "seed.zip";
     EXPECT_EQ(RunWrite(ziptest::PackCommand(
                   arc, t / "src", {"text.txt", "random.bin", "empty.txt", "sub dir"}, " -r")),
@@ -94,7 +122,8 @@ TEST(ZipFuzz, DamagedArchivesGiveCodesNeverCrashes) {
     TempDir t;
     const std::string seed = Seed(t);
     ASSERT_GT(seed.size(), 1000u);
-    ASSERT_EQ(ListAll(t / "seed.zip"), 4);
+    std::vector<Listed> seedListing;
+    ASSERT_EQ(ListAll(t / "seed.zip", &seedListing), 4);
     const char* env = std::getenv("VMZIP_FUZZ_ITERATIONS");
     const int iterations = env != nullptr ? std::atoi(env) : 600;
     std::mt19937 gen(20240601);
@@ -122,13 +151,29 @@ TEST(ZipFuzz, DamagedArchivesGiveCodesNeverCrashes) {
         }
         }
         WriteFile(arc, data);
-        ListAll(arc);
+        // A listing that ends regularly tells the truth about every member.
+        std::vector<Listed> listed;
+        bool complete = false;
+        ListAll(arc, &listed, &complete);
+        if (complete) {
+            EXPECT_EQ(listed, seedListing) << i;
+        }
         const int32_t tested = RunRead("-t " + Quoted(arc));
         EXPECT_TRUE(IsResultCode(tested)) << i;
         const int32_t extracted = RunRead("-x -o " + Quoted(arc) + " " + Quoted(dest + "/"));
         EXPECT_TRUE(IsResultCode(extracted)) << i;
         if (tested != 0)
             ++failures;
+        // Whatever was restored under a member's name holds that member's data: damaged
+        // members leave nothing behind, recovered ones are whole; a clean result restores all.
+        for (const auto& [name, content] : SeedFiles()) {
+            const std::string path = dest + "/" + name;
+            if (std::filesystem::exists(path)) {
+                EXPECT_EQ(ReadFile(path), content) << i << ": " << name;
+            } else {
+                EXPECT_NE(extracted, 0) << i << ": " << name << " missing";
+            }
+        }
         std::filesystem::remove_all(dest);
         // A failed update must leave the damaged archive exactly as it was (one iteration in
         // five: a successful update waits for the disk).

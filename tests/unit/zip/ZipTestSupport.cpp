@@ -215,6 +215,60 @@ std::vector<std::string> ListNames(const std::string& archive) {
     return names;
 }
 
+ListResult ListAll(const std::string& archive) {
+    const Libraries& lib = Libraries::Get();
+    ListResult result;
+    ArcHandle h = lib.OpenArchive(nullptr, archive.c_str(), ARC_OPEN_LIST);
+    if (h == nullptr)
+        return result;
+    result.opened = true;
+    ArcMemberRecord rec{};
+    int32_t r = lib.FindFirst(h, "*.*", &rec);
+    for (; r == 0; r = lib.FindNext(h, &rec))
+        result.names.emplace_back(rec.fileName);
+    result.end = r;
+    lib.CloseArchive(h);
+    return result;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            out.push_back(std::move(line));
+        start = end + 1;
+    }
+    return out;
+}
+
+std::string UnescapeOctal(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] >= '0' && text[i + 1] <= '3' &&
+            text[i + 2] >= '0' && text[i + 2] <= '7' && text[i + 3] >= '0' && text[i + 3] <= '7') {
+            out += static_cast<char>(((text[i + 1] - '0') << 6) | ((text[i + 2] - '0') << 3) |
+                                     (text[i + 3] - '0'));
+            i += 3;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+int RunUnprivileged(const std::string& which, const std::string& command, std::string* output) {
+    return Shell("setpriv --reuid=65534 --regid=65534 --clear-groups " + Sh(VELMORAN_ZIP_CMD_PATH) +
+                     " " + which + " " + Sh(command),
+                 output);
+}
+
 RecordingWindow::RecordingWindow() : ArcWindow{} {
     structSize = sizeof(ArcWindow);
     send = &Record;

@@ -69,6 +69,26 @@ std::string PackCommand(const std::string& archive, const std::string& baseDir,
 // Member names as listed by the libraries' FindFirst/FindNext.
 std::vector<std::string> ListNames(const std::string& archive);
 
+// A whole listing through OpenArchive/FindFirst/FindNext: whether the archive opened, the
+// names listed, and the result that ended the listing (-1 at the regular end).
+struct ListResult {
+    bool opened = false;
+    std::vector<std::string> names;
+    int32_t end = 0;
+};
+ListResult ListAll(const std::string& archive);
+
+// The lines of a text, without their line ends (empty lines left out).
+std::vector<std::string> SplitLines(const std::string& text);
+
+// bsdtar's listing shows bytes it cannot print as a backslash and three octal digits.
+std::string UnescapeOctal(const std::string& text);
+
+// Runs one command through the libraries as the unprivileged user 65534 (setpriv and the
+// zip_cmd tool): which is "zip" or "unzip". Returns the tool's exit status (0: result 0);
+// its output (the output buffer and the result code) goes to output.
+int RunUnprivileged(const std::string& which, const std::string& command, std::string* output);
+
 struct Message {
     uint32_t state;
     uint32_t total;
