@@ -87,7 +87,7 @@ void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
         options_.UserOptions = state_.ArchiverType == app::atZip ? "" : "-- ";
 }
 
-void TVMEngine::LogLibraryErrors() {
+void TVMEngine::KeepLibraryErrors() {
     // The libraries write one "error: " line for each file or member they could not handle;
     // the result code alone names none of them.
     const std::string_view out(af_.Output());
@@ -98,8 +98,7 @@ void TVMEngine::LogLibraryErrors() {
             end = out.size();
         const std::string_view line = out.substr(pos, end - pos);
         if (line.substr(0, tag.size()) == tag)
-            state_.AddErrorLine(platform::FromUtf8("書庫操作のエラー：") +
-                                std::string(line.substr(tag.size())));
+            LastArchiveDetails.push_back(std::string(line.substr(tag.size())));
         pos = end + 1;
     }
 }
@@ -110,6 +109,7 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
     // stop a restore); the first failure is the result. A cancel ends at once.
     int first = 0;
     std::string firstMessage;
+    LastArchiveDetails.clear();
     for (std::size_t start = 0; start < names.size(); start += BatchSize) {
         const std::size_t end = std::min(names.size(), start + BatchSize);
         const archives::TFileItems batch(names.begin() + static_cast<std::ptrdiff_t>(start),
@@ -128,7 +128,7 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
             break;
         }
         if (std::string message = ArchiveErrorMessage(code); !message.empty()) {
-            LogLibraryErrors();
+            KeepLibraryErrors();
             if (code == 0x8020 || code == 0x8007) {
                 LastArchiveError = std::move(message);
                 return code;

@@ -54,6 +54,9 @@ void TVMEngine::ReportArchiveError(int code) {
         UserBreak();
     state_.AddStampedLine(LastArchiveError);
     state_.AddErrorLine(LastArchiveError);
+    for (const auto& detail : LastArchiveDetails)
+        state_.AddErrorLine(Text("書庫操作のエラー：") + detail);
+    LastArchiveDetails.clear();
 }
 
 void TVMEngine::ListNames(const std::string& heading, const std::vector<std::string>& names) {

@@ -162,6 +162,19 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         if (const int code = UnpackFiles(archive, src, names); code != 0)
             ReportArchiveError(code);
     }
+    if (!complete) {
+        // What the broken listing could not name may still be intact: everything the library
+        // can read goes back, over an existing file only when the member is newer (or when
+        // every file is to be overwritten anyway).
+        CheckUserBreak();
+        std::int8_t& overwrite = options_.Switch("c");
+        const std::int8_t saved = overwrite;
+        overwrite = state_.IgnoreTimeStamp ? 1 : 0;
+        const int code = UnpackFiles(archive, src, {"*"});
+        overwrite = saved;
+        if (code != 0)
+            ReportArchiveError(code);
+    }
 
     selection::SortByName(destSubdirs);
     selection::SortByName(archSubdirs);

@@ -76,6 +76,8 @@ public:
                     const std::vector<std::string>& members);
     int RemoveFiles(const std::string& archive, const std::vector<std::string>& members);
     std::string LastArchiveError;
+    // What the library said of the files and members it could not handle in that operation.
+    std::vector<std::string> LastArchiveDetails;
 
     static constexpr std::size_t BatchSize = 500;
     // The libraries' output text of one call (their messages that name files and members).
@@ -88,8 +90,8 @@ private:
     int RunBatches(Operation op, const std::string& archive, const std::string& dir,
                    const std::vector<std::string>& names);
     void ListChosen(const selection::TVMFiles& files);
-    // Run-log error lines for the lines of the library's output that report an error.
-    void LogLibraryErrors();
+    // Keeps the lines of the library's output that report an error in LastArchiveDetails.
+    void KeepLibraryErrors();
     // The busy state of a run: every action but stop disabled, the list disabled, the flags reset.
     void EnterBusyState();
     // The working directory a run uses: TempDir, or the private temporary directory when empty.

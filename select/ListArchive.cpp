@@ -67,7 +67,9 @@ TListOutcome ListArchive(TVMFiles& list, const std::string& archive, bool useCac
     int result = af.FindFirst("*.*", member);
     for (; result == 0; result = af.FindNext(member)) {
         try {
-            list.Add(MemberToFileInfo(member));
+            // Directory entries ("docs/", a foreign archive's "./") name no file.
+            if (TVMFileInfo info = MemberToFileInfo(member); !info.Name.empty())
+                list.Add(std::move(info));
         } catch (const platform::EConvertError&) {
             result = ARC_ERROR_TIME_STAMP; // a member time no archive of ours holds
             break;

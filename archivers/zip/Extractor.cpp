@@ -36,7 +36,10 @@ std::vector<uint64_t> SelectMembers(MemberCatalog& archive, const std::vector<st
     std::set<uint64_t> chosen;
     for (const std::string& item : names) {
         const std::string plain = UnescapeName(item, enc);
-        const int64_t exact = archive.Find(plain);
+        int64_t exact = archive.Find(plain);
+        // bsdtar stores "./name": the name as listed (without its "./") still names it.
+        if (exact < 0 && plain.rfind("./", 0) != 0)
+            exact = archive.Find("./" + plain);
         if (exact >= 0) {
             chosen.insert(static_cast<uint64_t>(exact));
             continue;
@@ -273,7 +276,7 @@ int32_t RunReadCommand(const ReadCommand& cmd, Progress& progress, OutputText& o
     auto note = [&](const ArcError& e) {
         if (StopsCommand(e.code()))
             throw;
-        out.Line(e.what());
+        out.Line(std::string("error: ") + e.what());
         ++failed;
         if (result == ARC_OK)
             result = e.code();

@@ -411,7 +411,7 @@ int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText&
     for (const std::string& name : missing)
         out.Line((cmd.action == WriteAction::Delete ? "no member " : "no file ") + name);
     for (const std::string& text : unreadable)
-        out.Line(text);
+        out.Line("error: " + text);
     if (!unreadable.empty())
         Fail(ARC_ERROR_FILE_OPEN, std::to_string(unreadable.size()) +
                                       " file(s) or directories could not be read and were left "
