@@ -18,22 +18,6 @@ using namespace ziptest;
 
 namespace {
 
-int32_t Zip(const std::string& cmd, std::string* output = nullptr) {
-    char out[8192] = "";
-    const int32_t r = Libraries::Get().Zip(nullptr, cmd.c_str(), out, sizeof out);
-    if (output != nullptr)
-        *output = out;
-    return r;
-}
-
-int32_t UnZip(const std::string& cmd, std::string* output = nullptr) {
-    char out[8192] = "";
-    const int32_t r = Libraries::Get().UnZip(nullptr, cmd.c_str(), out, sizeof out);
-    if (output != nullptr)
-        *output = out;
-    return r;
-}
-
 std::string Extract(const std::string& arc, const std::string& dest,
                     const std::vector<std::string>& names = {}) {
     std::string cmd = "-x -o " + Quoted(arc) + " " + Quoted(dest + "/");
@@ -56,24 +40,6 @@ std::string MethodOf(const std::string& arc, const std::string& member) {
     }
     lib.CloseArchive(h);
     return method;
-}
-
-std::vector<std::string> DirEntries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (const dirent* e = readdir(d)) {
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.emplace_back(e->d_name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
 }
 
 // Attaches a window to the reading library (as the program does) for one scope.

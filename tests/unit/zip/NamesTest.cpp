@@ -17,27 +17,6 @@ namespace {
 
 constexpr uint16_t kUtf8Flag = 0x0800;
 
-int32_t Zip(const std::string& cmd, std::string* output = nullptr) {
-    char out[8192] = "";
-    const int32_t r = Libraries::Get().Zip(nullptr, cmd.c_str(), out, sizeof out);
-    if (output != nullptr)
-        *output = out;
-    return r;
-}
-
-int32_t UnZip(const std::string& cmd, std::string* output = nullptr) {
-    char out[8192] = "";
-    const int32_t r = Libraries::Get().UnZip(nullptr, cmd.c_str(), out, sizeof out);
-    if (output != nullptr)
-        *output = out;
-    return r;
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
 // The general-purpose flags of each central entry, by stored name.
 std::vector<std::pair<std::string, uint16_t>> CentralFlags(const std::string& arc) {
     std::vector<std::pair<std::string, uint16_t>> out;

@@ -16,28 +16,6 @@ using namespace ziptest;
 
 namespace {
 
-int32_t UnZip(const std::string& cmd) {
-    return Libraries::Get().UnZip(nullptr, cmd.c_str(), nullptr, 0);
-}
-
-std::vector<std::string> Sorted(std::vector<std::string> v) {
-    std::sort(v.begin(), v.end());
-    return v;
-}
-
-std::vector<std::string> DirEntries(const std::string& dir) {
-    std::vector<std::string> names;
-    if (DIR* d = opendir(dir.c_str())) {
-        while (const dirent* e = readdir(d)) {
-            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
-                names.emplace_back(e->d_name);
-        }
-        closedir(d);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The member's data, extracted with our library.
 std::string MemberData(const std::string& arc, const std::string& member) {
     unsigned char buf[256] = {};

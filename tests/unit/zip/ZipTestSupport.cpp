@@ -1,10 +1,12 @@
 #include "ZipTestSupport.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <random>
@@ -274,6 +276,40 @@ RecordingWindow::RecordingWindow() : ArcWindow{} {
     send = &Record;
     registerMessage = &Register;
     context = nullptr;
+}
+
+int32_t Zip(const std::string& cmd, std::string* output) {
+    char out[8192] = "";
+    const int32_t r = Libraries::Get().Zip(nullptr, cmd.c_str(), out, sizeof out);
+    if (output != nullptr)
+        *output = out;
+    return r;
+}
+
+int32_t UnZip(const std::string& cmd, std::string* output) {
+    char out[8192] = "";
+    const int32_t r = Libraries::Get().UnZip(nullptr, cmd.c_str(), out, sizeof out);
+    if (output != nullptr)
+        *output = out;
+    return r;
+}
+
+std::vector<std::string> DirEntries(const std::string& dir) {
+    std::vector<std::string> names;
+    if (DIR* d = opendir(dir.c_str())) {
+        while (const dirent* e = readdir(d)) {
+            if (std::string(e->d_name) != "." && std::string(e->d_name) != "..")
+                names.emplace_back(e->d_name);
+        }
+        closedir(d);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+    std::sort(v.begin(), v.end());
+    return v;
 }
 
 } // namespace ziptest

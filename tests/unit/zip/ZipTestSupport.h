@@ -105,4 +105,13 @@ struct RecordingWindow : ArcWindow {
     std::size_t cancelAt = 0;
 };
 
+// The libraries' main entries with the program's command text; the output buffer's text goes to
+// output when given.
+int32_t Zip(const std::string& cmd, std::string* output = nullptr);
+int32_t UnZip(const std::string& cmd, std::string* output = nullptr);
+
+// The entries of a directory (without "." and ".."), sorted; a list sorted.
+std::vector<std::string> DirEntries(const std::string& dir);
+std::vector<std::string> Sorted(std::vector<std::string> v);
+
 } // namespace ziptest
