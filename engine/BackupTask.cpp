@@ -159,17 +159,17 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
     if (!ClaimArchiveDir(src, archiveDir))
         return;
     try {
-        PassDirectory(item, src, archiveDir, item.EnableLzhCache);
+        PassDirectory(item, src, archiveDir, false);
     } catch (const CacheDisagreement&) {
         // The archive refused an operation that its listing cache called for: the cache is
         // stale (left by an older run). The pass starts over from the archive's own listing.
         state_.AddStampedLine(" Listing cache disagrees with the archive, listing it: " + src);
-        PassDirectory(item, src, archiveDir, false);
+        PassDirectory(item, src, archiveDir, true);
     }
 }
 
 void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string& src,
-                              const std::string& archiveDir, bool useCache) {
+                              const std::string& archiveDir, bool again) {
     app::TRunHost& host = state_.Host();
     TVMFiles srcFiles, members, srcSubdirs, dstSubdirs;
     std::vector<std::string> names;
@@ -189,8 +189,9 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     // One reading of the source; one that cannot be read is no empty directory (its members
     // would all be removed from the archive).
     // Entries left out for their kind (links to directories, FIFOs, ...) are named in the log.
-    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false,
-                                  SkippedEntryLogger(state_, src))) {
+    // A second pass has named them already.
+    const auto skipped = again ? selection::SkippedEntryHandler() : SkippedEntryLogger(state_, src);
+    if (!selection::ScanDirectory(srcFiles, srcSubdirs, src, false, skipped)) {
         state_.AddStampedLine(" Source directory cannot be read: " + src);
         state_.AddErrorLine(Text("コピー元ディレクトリを読み込めません：") + src);
         return;
@@ -199,8 +200,9 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     const auto logLine = [this](const std::string& line) { state_.AddLogLine(line); };
     const std::string cacheFile = selection::ListCacheFileName(an.Archive);
     if (platform::FileExists(an.Archive)) {
-        const auto outcome = selection::ListArchive(members, an.Archive, useCache, af_,
-                                                    ToFacadeType(state_.ArchiverType), logLine);
+        const auto outcome =
+            selection::ListArchive(members, an.Archive, item.EnableLzhCache && !again, af_,
+                                   ToFacadeType(state_.ArchiverType), logLine);
         fromCache = outcome == selection::TListOutcome::Cache;
         if (outcome == selection::TListOutcome::Failed && !SetAsideUnreadableArchive(an, members))
             return;

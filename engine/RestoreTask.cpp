@@ -120,15 +120,20 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         CheckUserBreak();
         // Only what the item would back up can be missing from the backup: files its selection
         // leaves out, and files it could not have taken, are never deleted.
-        TVMFiles candidates;
-        for (const auto& f : destFiles)
-            if (archives::CanCarryName(f.Name) && platform::IsReadableFile(prefix + f.Name))
-                candidates.Add(f);
+        TVMFiles candidates = destFiles;
         ChooseFiles(candidates, item);
         selection::SortByName(candidates);
         selection::ClearMarks(members);
         selection::ClearMarks(candidates);
-        if (CheckDeleteFiles(members, candidates)) {
+        // Files the backup could not have taken (unreadable, or a name no command carries)
+        // are looked at only among those marked: one check each, not one per file.
+        const bool any = CheckDeleteFiles(members, candidates) &&
+                         std::count_if(candidates.begin(), candidates.end(), [&](auto& f) {
+                             f.Marked = f.Marked && archives::CanCarryName(f.Name) &&
+                                        platform::IsReadableFile(prefix + f.Name);
+                             return f.Marked;
+                         }) > 0;
+        if (any) {
             if (archiveMissing) {
                 state_.AddStampedLine(" No archive, no file deleted: " + archive);
                 state_.AddErrorLine(
@@ -155,7 +160,8 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         selection::SetMarks(members);
     else
         CheckRestoreFiles(destFiles, members, true);
-    if (selection::MarkedNames(members, names)) {
+    // (From a broken listing the salvage below takes everything the library can still read.)
+    if (complete && selection::MarkedNames(members, names)) {
         CheckUserBreak();
         ListNames(" Unpacking files:", names);
         // A failed extraction is no success: it is reported like a failed backup step.

@@ -97,10 +97,10 @@ private:
     // The working directory a run uses: TempDir, or the private temporary directory when empty.
     void EnsureTempDir();
     void BackupDirectory(const definition::TVMTask& item, const std::string& src);
-    // The pass over one source directory once its checks are done; useCache: members may come
-    // from the listing cache.
+    // The pass over one source directory once its checks are done. again: the pass starts over
+    // after a stale listing cache; members come from the archive itself.
     void PassDirectory(const definition::TVMTask& item, const std::string& src,
-                       const std::string& archiveDir, bool useCache);
+                       const std::string& archiveDir, bool again);
     void RestoreDirectory(const definition::TVMTask& item, const std::string& src);
     // Deletes (and drops from destFiles) the files that a killed restore's extraction of one of
     // the members left beside it.

@@ -73,6 +73,9 @@ TListOutcome ListArchive(TVMFiles& list, const std::string& archive, bool useCac
         } catch (const platform::EConvertError&) {
             result = ARC_ERROR_TIME_STAMP; // a member time no archive of ours holds
             break;
+        } catch (...) {
+            af.CloseArchive();
+            throw;
         }
         member = archives::TMemberInfo{};
     }
