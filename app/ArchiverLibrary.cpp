@@ -6,9 +6,9 @@
 
 namespace app {
 
-void LoadArchiverLibrary(archives::TArchiveFile& af, TVMArchiverType type) {
+void LoadArchiverLibrary(archives::TArchiveFile& af, engine::TVMArchiverType type) {
     af.SetArchiverType(engine::ToFacadeType(type));
-    if (type != atZip)
+    if (type != engine::atZip)
         return;
     const archives::TZipDll& zip = archives::ZipDll();
     const bool lmzip = zip.Has(archives::TZipDll::libLmzip32);

@@ -1,8 +1,8 @@
 // Loading the library of the configured archiver type at start-up.
 #pragma once
 
-#include "app/RunState.h"
 #include "archives/ArchiveFile.h"
+#include "engine/RunState.h"
 
 namespace app {
 
@@ -11,6 +11,6 @@ namespace app {
 // (any one of its three libraries may stand in for another), so for ZIP the check is made here:
 // a reader (UNZIP32 or LMZIP32) and a writer (ZIP32J or LMZIP32) must both be there, as every
 // backup needs both.
-void LoadArchiverLibrary(archives::TArchiveFile& af, TVMArchiverType type);
+void LoadArchiverLibrary(archives::TArchiveFile& af, engine::TVMArchiverType type);
 
 } // namespace app

@@ -97,8 +97,8 @@ void TConsoleHost::WriteLines(const std::string& text) {
     err_.flush();
 }
 
-TMsgAnswer TConsoleHost::ShowMessage(TMsgKind, const std::string& text, TMsgButtons,
-                                     TMsgAnswer unattended) {
+host::TMsgAnswer TConsoleHost::ShowMessage(host::TMsgKind, const std::string& text,
+                                           host::TMsgButtons, host::TMsgAnswer unattended) {
     WriteLines(text);
     return unattended;
 }

@@ -2,14 +2,14 @@
 // run must answer them; nothing is opened for the user; SIGINT and SIGTERM ask the run to stop.
 #pragma once
 
-#include "app/RunHost.h"
+#include "host/RunHost.h"
 
 #include <functional>
 #include <ostream>
 
 namespace app {
 
-class TConsoleHost : public TRunHost {
+class TConsoleHost : public host::TRunHost {
 public:
     explicit TConsoleHost(std::ostream& err);
     ~TConsoleHost() override;
@@ -19,8 +19,8 @@ public:
     // True once SIGINT or SIGTERM arrived.
     static bool StopSignalled();
 
-    TMsgAnswer ShowMessage(TMsgKind kind, const std::string& text, TMsgButtons buttons,
-                           TMsgAnswer unattended) override;
+    host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
+                                 host::TMsgButtons buttons, host::TMsgAnswer unattended) override;
     void ShowException(const std::string& message) override;
     // Error lines of the run log go to standard error as they are written.
     void ShowErrorLine(const std::string& line) override;
@@ -35,7 +35,7 @@ public:
     void SetStatusText(int panel, const std::string& text) override;
     void ProcessEvents() override;
     void SetTitle(const std::string&) override {}
-    void SetActionEnabled(TAction, bool) override {}
+    void SetActionEnabled(host::TAction, bool) override {}
     void SetListEnabled(bool) override {}
     void RefreshList() override {}
     int SelectedRow() const override { return row_; }
@@ -44,11 +44,11 @@ public:
     std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
     void OpenDocument(const std::string& path) override;
     void Beep() override {}
-    TWindowState WindowState() const override { return TWindowState::None; }
+    host::TWindowState WindowState() const override { return host::TWindowState::None; }
     void SetMinimized() override {}
-    TBounds WindowBounds() const override { return {}; }
-    void SetWindowBounds(const TBounds&) override {}
-    TBounds ScreenBounds() const override { return {}; }
+    host::TBounds WindowBounds() const override { return {}; }
+    void SetWindowBounds(const host::TBounds&) override {}
+    host::TBounds ScreenBounds() const override { return {}; }
     void CloseMainWindow() override { closed_ = true; }
     bool Closed() const { return closed_; }
 

@@ -22,7 +22,9 @@ bool HasDisplay() {
 }
 
 void ConnectOperations(TStartUp& startUp, TMainWndModel& model) {
-    startUp.LoadArchiver = [&model](TVMArchiverType type) { LoadArchiverLibrary(model.AF, type); };
+    startUp.LoadArchiver = [&model](engine::TVMArchiverType type) {
+        LoadArchiverLibrary(model.AF, type);
+    };
     startUp.RunBackup = [&model] { model.Engine.AtnVMExecute(model.Definition); };
     startUp.RunRestore = [&model] { model.Engine.AtnVMRestoreExecute(model.Definition); };
     startUp.RunClearHistory = [&model] { model.Engine.AtnVMCleanExecute(model.Definition); };

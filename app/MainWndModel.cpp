@@ -15,7 +15,8 @@ std::string Text(const char* utf8) {
 
 } // namespace
 
-TMainWndModel::TMainWndModel(TRunHost& host) : TRunState(host), Engine(*this, AF, EngineOptions) {
+TMainWndModel::TMainWndModel(host::TRunHost& host)
+    : engine::TRunState(host), Engine(*this, AF, EngineOptions) {
     engine::SetEngineOptionDefaults(EngineOptions);
     AF.OnProgress = [this](archives::TArchiveFile&, int state, archives::TExtractingInfoEx* info,
                            bool&) { Engine.AFProgress(state, info); };
@@ -24,8 +25,8 @@ TMainWndModel::TMainWndModel(TRunHost& host) : TRunState(host), Engine(*this, AF
 bool TMainWndModel::ConfirmDiscard(const std::string& question) {
     if (!Definition.Modified)
         return true;
-    if (Host().MessageBox(TMsgKind::Confirmation, question, TMsgButtons::YesNo) ==
-        TMsgAnswer::Yes) {
+    if (Host().MessageBox(host::TMsgKind::Confirmation, question, host::TMsgButtons::YesNo) ==
+        host::TMsgAnswer::Yes) {
         AtnFileSave();
         return !Definition.Modified;
     }
@@ -84,13 +85,13 @@ bool TMainWndModel::FormCloseQuery() {
         return false;
     if (!Definition.Modified)
         return true;
-    const TMsgAnswer answer =
-        Host().MessageBox(TMsgKind::Confirmation,
+    const host::TMsgAnswer answer =
+        Host().MessageBox(host::TMsgKind::Confirmation,
                           Text("バックアッププログラムが変更されています．\r\n"
                                "Velmoranを終了すると変更点は失われてしまいます．\r\n"
                                "バックアッププログラムを保存しますか？[Y/N]"),
-                          TMsgButtons::YesNo);
-    if (answer != TMsgAnswer::Yes)
+                          host::TMsgButtons::YesNo);
+    if (answer != host::TMsgAnswer::Yes)
         return true;
     AtnFileSave();
     return !Definition.Modified;

@@ -1,16 +1,16 @@
 // The main window's data and actions without any toolkit: the open definition, the run state,
 // the program-wide settings and the run log, with the file actions and the close protocol.
-// The Qt window and the console of a headless run show it through a TRunHost.
+// The Qt window and the console of a headless run show it through a host::TRunHost.
 #pragma once
 
 #include "app/CommandLine.h"
-#include "app/RunHost.h"
-#include "app/RunLog.h"
-#include "app/RunState.h"
 #include "archives/ArchiveFile.h"
 #include "archives/ArchiverOptions.h"
 #include "definition/TVMDefinition.h"
+#include "engine/RunLog.h"
+#include "engine/RunState.h"
 #include "engine/TVMEngine.h"
+#include "host/RunHost.h"
 #include "platform/DateTime.h"
 
 #include <functional>
@@ -26,9 +26,9 @@ enum TExitStatus {
     ExitStopped = 130,  // stopped by the user
 };
 
-class TMainWndModel : public TRunState {
+class TMainWndModel : public engine::TRunState {
 public:
-    explicit TMainWndModel(TRunHost& host);
+    explicit TMainWndModel(host::TRunHost& host);
 
     // The open definition and its document state.
     definition::TVMDefinition Definition;

@@ -44,7 +44,7 @@ bool CanWriteIn(const std::string& dir) {
 }
 
 // Bounds that do not fit the screen are rejected.
-bool BoundsFit(const TBounds& b, const TBounds& screen) {
+bool BoundsFit(const host::TBounds& b, const host::TBounds& screen) {
     return !(b.Width < 64 || b.Height < 32 || b.Left > screen.Width - 64 ||
              b.Top > screen.Height - 32 || b.Left + b.Width > screen.Width ||
              b.Top + b.Height > screen.Height);
@@ -97,13 +97,14 @@ void LoadSettings(TMainWndModel& model) {
     }
     model.OverwriteLog = ReadBool(ini, "Options", "OverwriteLog", true);
     model.RecallLastSettings = ReadBool(ini, "Options", "RecallLastSettings", true);
-    model.ArchiverType =
-        ini.ReadString("Options", "ArchiverType", "atLha") == "atZip" ? atZip : atLzh;
+    model.ArchiverType = ini.ReadString("Options", "ArchiverType", "atLha") == "atZip"
+                             ? engine::atZip
+                             : engine::atLzh;
 
     model.LastOpenedFileName = FromStore(ini.ReadString("State", "LastOpenedFileName", ""));
-    TRunHost& host = model.Host();
-    const TBounds current = host.WindowBounds();
-    TBounds b;
+    host::TRunHost& host = model.Host();
+    const host::TBounds current = host.WindowBounds();
+    host::TBounds b;
     b.Left = std::max(0, ReadInteger(ini, "State", "Left", current.Left));
     b.Top = std::max(0, ReadInteger(ini, "State", "Top", current.Top));
     b.Width = ReadInteger(ini, "State", "Width", current.Width);
@@ -128,11 +129,11 @@ void SaveSettings(TMainWndModel& model) {
     ini.Write("Options", "LogFile", ToStore(model.LogFile));
     ini.Write("Options", "OverwriteLog", model.OverwriteLog ? "1" : "0");
     ini.Write("Options", "RecallLastSettings", model.RecallLastSettings ? "1" : "0");
-    ini.Write("Options", "ArchiverType", model.ArchiverType == atZip ? "atZip" : "atLzh");
+    ini.Write("Options", "ArchiverType", model.ArchiverType == engine::atZip ? "atZip" : "atLzh");
     ini.Write("State", "LastOpenedFileName", ToStore(model.LastOpenedFileName));
-    TRunHost& host = model.Host();
-    if (host.WindowState() == TWindowState::Normal) {
-        const TBounds b = host.WindowBounds();
+    host::TRunHost& host = model.Host();
+    if (host.WindowState() == host::TWindowState::Normal) {
+        const host::TBounds b = host.WindowBounds();
         ini.Write("State", "Left", std::to_string(b.Left));
         ini.Write("State", "Top", std::to_string(b.Top));
         ini.Write("State", "Width", std::to_string(b.Width));

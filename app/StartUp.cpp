@@ -47,9 +47,10 @@ bool TStartUp::CheckArchiver() {
         LoadArchiver(model_.ArchiverType);
         return true;
     } catch (const archives::EArchiver&) {
-        TRunHost& host = model_.Host();
-        if (host.ShowMessage(TMsgKind::Information, MissingLibraryText(), TMsgButtons::YesNo,
-                             TMsgAnswer::No) == TMsgAnswer::Yes)
+        host::TRunHost& host = model_.Host();
+        if (host.ShowMessage(host::TMsgKind::Information, MissingLibraryText(),
+                             host::TMsgButtons::YesNo,
+                             host::TMsgAnswer::No) == host::TMsgAnswer::Yes)
             host.OpenDocument(HelpFile());
         model_.ExitStatus = ExitNothingRan;
         host.CloseMainWindow();
@@ -58,7 +59,7 @@ bool TStartUp::CheckArchiver() {
 }
 
 void TStartUp::WMStartUp(const std::vector<std::string>& args) {
-    TRunHost& host = model_.Host();
+    host::TRunHost& host = model_.Host();
     definition::TVMDefinition& def = model_.Definition;
     LoadSettings(model_);
     if (!CheckArchiver())
@@ -82,7 +83,8 @@ void TStartUp::WMStartUp(const std::vector<std::string>& args) {
         return;
     }
     if (cl.BadNumber) {
-        host.MessageBox(TMsgKind::Error, CommandLineErrorText(cl.Entries), TMsgButtons::Ok);
+        host.MessageBox(host::TMsgKind::Error, CommandLineErrorText(cl.Entries),
+                        host::TMsgButtons::Ok);
         model_.ExitStatus = ExitNothingRan;
         host.CloseMainWindow();
         return;
@@ -95,7 +97,8 @@ void TStartUp::WMStartUp(const std::vector<std::string>& args) {
         model_.ClearHistoryBefore = *cl.ClearHistoryBefore;
 
     if (cl.Entries.size() != 1) {
-        host.MessageBox(TMsgKind::Error, CommandLineErrorText(cl.Entries), TMsgButtons::Ok);
+        host.MessageBox(host::TMsgKind::Error, CommandLineErrorText(cl.Entries),
+                        host::TMsgButtons::Ok);
         model_.ExitStatus = ExitNothingRan;
     } else {
         bool whole = true;
@@ -121,17 +124,17 @@ void TStartUp::WMStartUp(const std::vector<std::string>& args) {
 void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
     if (mode == TOperationMode::None)
         return;
-    TRunHost& host = model_.Host();
+    host::TRunHost& host = model_.Host();
     const std::function<void()>& driver = mode == TOperationMode::Backup    ? RunBackup
                                           : mode == TOperationMode::Restore ? RunRestore
                                                                             : RunClearHistory;
     if (!driver) {
-        host.MessageBox(TMsgKind::Error,
+        host.MessageBox(host::TMsgKind::Error,
                         Text("この操作はまだ利用できません．") +
                             (mode == TOperationMode::Backup    ? " (/backup)"
                              : mode == TOperationMode::Restore ? " (/restore)"
                                                                : " (/clearhistory)"),
-                        TMsgButtons::Ok);
+                        host::TMsgButtons::Ok);
         model_.ExitStatus = ExitNothingRan;
         host.CloseMainWindow();
         return;

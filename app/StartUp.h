@@ -22,7 +22,7 @@ public:
     explicit TStartUp(TMainWndModel& model) : model_(model) {}
 
     // Loads the library of the configured archiver type; raises when it cannot be loaded.
-    std::function<void(TVMArchiverType)> LoadArchiver;
+    std::function<void(engine::TVMArchiverType)> LoadArchiver;
     // The run drivers by operation; a missing driver means the operation is not available.
     std::function<void()> RunBackup;
     std::function<void()> RunRestore;

@@ -23,7 +23,7 @@ void TVMDefinition::Clear() {
         Tasks.pop_back();
 }
 
-void TVMDefinition::New(app::TRunHost& host) {
+void TVMDefinition::New(host::TRunHost& host) {
     Clear();
     FileName.clear();
     Modified = false;
@@ -44,13 +44,13 @@ std::string TVMDefinition::Serialize() const {
     return stream.Data();
 }
 
-std::string TVMDefinition::ReadFrom(TMemoryStream& stream, app::TRunHost& host) {
+std::string TVMDefinition::ReadFrom(TMemoryStream& stream, host::TRunHost& host) {
     const std::string signature = ReadSignature(stream);
     if (signature != kVersion01 && signature != kVersion02 && signature != kVersion03 &&
         signature != kVersion04) {
-        host.MessageBox(app::TMsgKind::Error,
+        host.MessageBox(host::TMsgKind::Error,
                         Text("バックアップ定義の形式が異常で読み込めません．"),
-                        app::TMsgButtons::Ok);
+                        host::TMsgButtons::Ok);
         throw EInOutError("TFrmMainWnd.LoadFromFile: Not this object.");
     }
     if (signature != kVersion01) {
@@ -62,11 +62,11 @@ std::string TVMDefinition::ReadFrom(TMemoryStream& stream, app::TRunHost& host) 
     }
     if (signature == kVersion01 || signature == kVersion02)
         host.MessageBox(
-            app::TMsgKind::Information,
+            host::TMsgKind::Information,
             Text("このバックアップ定義は、Velmoran 1.1.0.1以前でつくられています．Velmoran "
                  "2.0.0.0から仕様変更があり、バックアップ定義に一部上位互換性が無い部分があります"
                  "．ヘルプを参照してバックアップ定義を修正してください．"),
-            app::TMsgButtons::Ok);
+            host::TMsgButtons::Ok);
     const std::int32_t count = ReadIntegerFromStr(stream);
     for (std::int32_t i = 0; i < count; ++i) {
         auto task = std::make_unique<TVMTask>();
@@ -77,14 +77,14 @@ std::string TVMDefinition::ReadFrom(TMemoryStream& stream, app::TRunHost& host) 
     return signature;
 }
 
-bool TVMDefinition::LoadFromFile(app::TRunHost& host) {
+bool TVMDefinition::LoadFromFile(host::TRunHost& host) {
     Clear();
     Modified = false;
     bool whole = false;
     if (!platform::FileExists(FileName)) {
-        host.MessageBox(app::TMsgKind::Information,
+        host.MessageBox(host::TMsgKind::Information,
                         Text("バックアップ定義(") + FileName + Text("）が存在しません．"),
-                        app::TMsgButtons::Ok);
+                        host::TMsgButtons::Ok);
     } else {
         std::string bytes;
         bool opened = true;
@@ -92,10 +92,10 @@ bool TVMDefinition::LoadFromFile(app::TRunHost& host) {
             bytes = platform::ReadFile(FileName);
         } catch (const platform::EFileError&) {
             opened = false;
-            host.MessageBox(app::TMsgKind::Information,
+            host.MessageBox(host::TMsgKind::Information,
                             Text("バックアップ定義（") + FileName +
                                 Text("）を開くことが出来ません．"),
-                            app::TMsgButtons::Ok);
+                            host::TMsgButtons::Ok);
         }
         if (opened) {
             try {
@@ -103,11 +103,11 @@ bool TVMDefinition::LoadFromFile(app::TRunHost& host) {
                 ReadFrom(stream, host);
                 whole = true;
             } catch (const std::exception&) {
-                host.MessageBox(app::TMsgKind::Information,
+                host.MessageBox(host::TMsgKind::Information,
                                 Text("バックアップ定義（") + FileName +
                                     Text("）の読み込み中にエラーが発生しました．バックアップ定義の"
                                          "内容が失われた可能性があります．"),
-                                app::TMsgButtons::Ok);
+                                host::TMsgButtons::Ok);
             }
         }
     }
@@ -116,7 +116,7 @@ bool TVMDefinition::LoadFromFile(app::TRunHost& host) {
     return whole;
 }
 
-void TVMDefinition::SaveToFile(app::TRunHost& host) {
+void TVMDefinition::SaveToFile(host::TRunHost& host) {
     try {
         platform::WriteFileAtomic(FileName, Serialize());
         Modified = false;
@@ -132,8 +132,8 @@ std::string TVMDefinition::Title() const {
                             : platform::ExtractFileName(FileName) + " - Velmoran";
 }
 
-void TVMDefinition::UpdateTitle(app::TRunHost& host) const {
-    using app::TAction;
+void TVMDefinition::UpdateTitle(host::TRunHost& host) const {
+    using host::TAction;
     host.SetTitle(Title());
     host.SetStatusText(0, Modified ? Text("変更") : std::string());
     host.SetListEnabled(true);

@@ -2,8 +2,8 @@
 // definition-wide settings, with loading and saving of the .VMP file.
 #pragma once
 
-#include "app/RunHost.h"
 #include "definition/TVMTask.h"
+#include "host/RunHost.h"
 
 #include <memory>
 #include <string>
@@ -28,24 +28,24 @@ public:
 
     // Loads FileName, reporting every problem through the host; ends with UpdateTitle and
     // RefreshList. Returns true when the whole file was read.
-    bool LoadFromFile(app::TRunHost& host);
+    bool LoadFromFile(host::TRunHost& host);
     // Writes FileName atomically (a temporary file beside it, renamed over it); Modified
     // becomes false. A failure raises platform::EFileError and leaves Modified true.
     // UpdateTitle runs in every case.
-    void SaveToFile(app::TRunHost& host);
+    void SaveToFile(host::TRunHost& host);
 
     // The byte image of the definition in the current version, and reading any version from a
     // byte image (the items read before a failure stay; the exception passes on). ReadFrom
     // returns the version's signature.
     std::string Serialize() const;
-    std::string ReadFrom(TMemoryStream& stream, app::TRunHost& host);
+    std::string ReadFrom(TMemoryStream& stream, host::TRunHost& host);
 
     // Window title, unsaved marker, list and action states.
-    void UpdateTitle(app::TRunHost& host) const;
+    void UpdateTitle(host::TRunHost& host) const;
     std::string Title() const;
 
     // Starts a new, empty, untitled definition (the settings stay).
-    void New(app::TRunHost& host);
+    void New(host::TRunHost& host);
 };
 
 } // namespace definition

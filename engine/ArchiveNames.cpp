@@ -19,8 +19,8 @@ std::string Join(const std::string& dir, const std::string& name) {
 
 } // namespace
 
-std::string ArchiveExtension(app::TVMArchiverType type) {
-    return type == app::atZip ? ".zip" : ".lzh";
+std::string ArchiveExtension(engine::TVMArchiverType type) {
+    return type == engine::atZip ? ".zip" : ".lzh";
 }
 
 std::string ArchiveDirFor(const std::string& src, const std::string& dst) {
@@ -31,7 +31,7 @@ std::string ArchiveDirFor(const std::string& src, const std::string& dst) {
 
 TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiveDir,
                                platform::TDateTime time, bool dirNameAsLzhName,
-                               app::TVMArchiverType type) {
+                               engine::TVMArchiverType type) {
     const std::string ext = ArchiveExtension(type);
     const std::string name = LastComponent(src);
     std::string base;

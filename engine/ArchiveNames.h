@@ -2,7 +2,7 @@
 // run's history backup.
 #pragma once
 
-#include "app/RunState.h"
+#include "engine/RunState.h"
 #include "platform/DateTime.h"
 
 #include <string>
@@ -22,10 +22,10 @@ struct TArchiveNames {
 // "vm" when dirNameAsLzhName is off; ".lzh" or ".zip" by the archiver type.
 TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiveDir,
                                platform::TDateTime time, bool dirNameAsLzhName,
-                               app::TVMArchiverType type);
+                               engine::TVMArchiverType type);
 
 // The archive extension of a type, ".lzh" or ".zip".
-std::string ArchiveExtension(app::TVMArchiverType type);
+std::string ArchiveExtension(engine::TVMArchiverType type);
 
 // The history prefix of archives and directories.
 inline constexpr const char* HistoryPrefix = "$vm$";

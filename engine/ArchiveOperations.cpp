@@ -84,7 +84,7 @@ void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
     options_.jss = 1;
     options_.jst = 1;
     if (op != Operation::Remove)
-        options_.UserOptions = state_.ArchiverType == app::atZip ? "" : "-- ";
+        options_.UserOptions = state_.ArchiverType == engine::atZip ? "" : "-- ";
 }
 
 void TVMEngine::KeepLibraryErrors() {

@@ -106,16 +106,16 @@ bool TVMEngine::SetAsideUnreadableArchive(const TArchiveNames& an, TVMFiles& mem
 }
 
 void TVMEngine::DoTask(const definition::TVMTask& item) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     state_.AddStampedLine("TFrmMainWnd.DoTask - " + item.SrcDirs);
     state_.AddLogLine(Text("バックアップ：") + item.SrcDirs + " --> " + item.DstDir);
     host.SetStatusText(1, item.SrcDirs);
     host.SetStatusText(0, "");
     if (item.MsgBeforeExecution &&
-        host.MessageBox(app::TMsgKind::Information,
+        host.MessageBox(host::TMsgKind::Information,
                         item.SrcDirs + Text(" のバックアップを開始します．\r\n") +
                             item.MsgBeforeExecutionText,
-                        app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok) {
+                        host::TMsgButtons::OkCancel) != host::TMsgAnswer::Ok) {
         state_.AddStampedLine(" User break.");
         const std::string message = Text("ユーザーによる中断．");
         state_.AddLogLine(message);
@@ -127,7 +127,7 @@ void TVMEngine::DoTask(const definition::TVMTask& item) {
 }
 
 void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::string& src) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
@@ -170,7 +170,7 @@ void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::stri
 
 void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string& src,
                               const std::string& archiveDir, bool again) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     TVMFiles srcFiles, members, srcSubdirs, dstSubdirs;
     std::vector<std::string> names;
     bool changed = false;

@@ -108,7 +108,7 @@ namespace {
 
 // Walks two name-sorted lists side by side (names compared by the platform's key) and applies
 // a pass's rules; marks every candidate; returns whether the result list has a candidate.
-bool Walk(TVMFiles& f, TVMFiles& s, const PassRules& rules, const app::TRunState& state) {
+bool Walk(TVMFiles& f, TVMFiles& s, const PassRules& rules, const engine::TRunState& state) {
     for (auto& item : f)
         item.Candidate = rules.start;
     for (auto& item : s)

@@ -73,7 +73,7 @@ platform::TDateTime HistoryDirTime(const std::string& name) {
 }
 
 void TVMEngine::DoClearTask(const definition::TVMTask& item, platform::TDateTime cutoff) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     state_.AddStampedLine("TFrmMainWnd.DoClearTask - " + item.DstDir);
     state_.AddLogLine(platform::FromUtf8("履歴バックアップファイルの削除：") + item.DstDir);
     host.SetStatusText(1, platform::FromUtf8("処理フォルダ：") + item.DstDir);
@@ -83,7 +83,7 @@ void TVMEngine::DoClearTask(const definition::TVMTask& item, platform::TDateTime
 
 void TVMEngine::ClearDirectory(const definition::TVMTask& item, const std::string& src,
                                platform::TDateTime cutoff) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);

@@ -28,7 +28,7 @@ bool HoldsOnlyTheLock(const std::string& dir) {
 
 } // namespace
 
-TDestinationLock::TDestinationLock(app::TRunState& state, const std::string& dstDir,
+TDestinationLock::TDestinationLock(engine::TRunState& state, const std::string& dstDir,
                                    TMissing missing)
     : dstDir_(dstDir) {
     if (dstDir.empty() ||

@@ -3,7 +3,7 @@
 // does not exist yet) never interleave. The lock file is ".velmoran.lock" in the destination.
 #pragma once
 
-#include "app/RunState.h"
+#include "engine/RunState.h"
 #include "platform/FileLock.h"
 
 #include <optional>
@@ -20,7 +20,7 @@ public:
     enum class TMissing { Create, RunUnlocked };
 
     // Takes the lock; when another run holds it, logs the refusal as an error line.
-    TDestinationLock(app::TRunState& state, const std::string& dstDir, TMissing missing);
+    TDestinationLock(engine::TRunState& state, const std::string& dstDir, TMissing missing);
     // Releases the lock. Directories created for it that still hold nothing but the lock file
     // (the item was refused or did nothing) are removed again, with the lock file.
     ~TDestinationLock();

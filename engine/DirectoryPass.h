@@ -1,8 +1,8 @@
 // Pieces shared by the per-directory passes of backup, restore and history cleanup.
 #pragma once
 
-#include "app/RunHost.h"
 #include "definition/TVMTask.h"
+#include "host/RunHost.h"
 
 #include <string>
 
@@ -11,7 +11,7 @@ namespace engine {
 // Clears the two status panels when a directory pass ends, however it ends.
 class StatusPanelReset {
 public:
-    explicit StatusPanelReset(app::TRunHost& host) : host_(host) {}
+    explicit StatusPanelReset(host::TRunHost& host) : host_(host) {}
     ~StatusPanelReset() {
         host_.SetStatusText(1, "");
         host_.SetStatusText(0, "");
@@ -20,7 +20,7 @@ public:
     StatusPanelReset& operator=(const StatusPanelReset&) = delete;
 
 private:
-    app::TRunHost& host_;
+    host::TRunHost& host_;
 };
 
 // The longest path the system takes (PATH_MAX counts the terminating NUL).

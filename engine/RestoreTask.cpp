@@ -24,7 +24,7 @@ std::string Text(const char* utf8) {
 } // namespace
 
 void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     state_.AddStampedLine(" TFrmMainWnd.DoRestoreTask - " + item.SrcDirs);
     state_.AddLogLine(Text("復元：") + item.SrcDirs + " <-- " + item.DstDir);
     host.SetStatusText(1, item.DstDir);
@@ -54,7 +54,7 @@ void TVMEngine::RemoveExtractionWorkFiles(const std::string& src, TVMFiles& dest
 }
 
 void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::string& src) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);

@@ -1,6 +1,6 @@
-#include "app/RunLog.h"
 #include "engine/DestinationLock.h"
 #include "engine/EVMError.h"
+#include "engine/RunLog.h"
 #include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
@@ -27,16 +27,16 @@ std::string NowText() {
 } // namespace
 
 void TVMEngine::EnterBusyState() {
-    app::TRunHost& host = state_.Host();
-    for (int a = 0; a < app::ActionCount; ++a)
-        host.SetActionEnabled(static_cast<app::TAction>(a), false);
+    host::TRunHost& host = state_.Host();
+    for (int a = 0; a < host::ActionCount; ++a)
+        host.SetActionEnabled(static_cast<host::TAction>(a), false);
     host.SetStatusText(0, "");
     host.SetBusy(true);
     host.SetListEnabled(false);
     state_.Running = true;
     state_.Stopped = false;
     state_.UserBreakOccurred = false;
-    host.SetActionEnabled(app::TAction::VMStop, true);
+    host.SetActionEnabled(host::TAction::VMStop, true);
     state_.ErrorOccurred = false;
     archiveDirOwners_.clear();
 }
@@ -52,7 +52,7 @@ void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx*
     const std::uint64_t now = platform::TickCount();
     if (lastProgressTick_ != 0 && now - lastProgressTick_ < 400)
         return;
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     const auto fileName = [info] {
         const std::string dest(info->destName, strnlen(info->destName, sizeof info->destName));
         return platform::ExtractFileName(dest);
@@ -72,33 +72,33 @@ namespace {
 // file written (and shown after an error).
 class RunEnd {
 public:
-    RunEnd(app::TRunState& state, definition::TVMDefinition& def, bool close)
+    RunEnd(engine::TRunState& state, definition::TVMDefinition& def, bool close)
         : state_(state), def_(def), close_(close) {}
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
     ~RunEnd() {
-        app::TRunHost& host = state_.Host();
+        host::TRunHost& host = state_.Host();
         state_.Running = false;
         host.SetBusy(false);
         def_.UpdateTitle(host);
         if (!state_.LogFile.empty()) {
             state_.RunLog.WriteLogFile(host, state_.LogFile, state_.OverwriteLog);
             if (state_.ErrorOccurred && def_.ShowLog)
-                app::ShowLogFile(host, state_.LogFile);
+                engine::ShowLogFile(host, state_.LogFile);
         }
         if (close_)
             host.CloseMainWindow();
     }
 
 private:
-    app::TRunState& state_;
+    engine::TRunState& state_;
     definition::TVMDefinition& def_;
     bool close_;
 };
 
 // Runs one item's task on a fresh copy of it, under the lock of its destination; returns 0 or
 // the code of the EVMError that ended it.
-int RunItem(app::TRunState& state, const definition::TVMTask& source,
+int RunItem(engine::TRunState& state, const definition::TVMTask& source,
             TDestinationLock::TMissing missing,
             const std::function<void(const definition::TVMTask&)>& task) {
     definition::TVMTask item;
@@ -114,8 +114,8 @@ int RunItem(app::TRunState& state, const definition::TVMTask& source,
 }
 
 // The run-start check of the working directory and the log file, with its log lines.
-bool CheckRunStart(app::TRunState& state) {
-    if (app::CheckTempAndLog(state.Host(), true, state.TempDir, state.LogFile))
+bool CheckRunStart(engine::TRunState& state) {
+    if (engine::CheckTempAndLog(state.Host(), true, state.TempDir, state.LogFile))
         return true;
     state.AddStampedLine("Temporary directry or log-file error.");
     state.AddErrorLine(Text("一時ディレクトリまたはログファイルの異常．"));
@@ -125,7 +125,7 @@ bool CheckRunStart(app::TRunState& state) {
 } // namespace
 
 void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     if (state_.DebugMode) {
         host.ClearDebugScreen();
         state_.AddStampedLine("Backup job started.(" + NowText() + ")" + Text("：") + def.FileName);
@@ -139,8 +139,8 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
     if (!CheckRunStart(state_))
         return;
     RemoveStaleScratchDirs(state_);
-    if (def.MsgBeforeExec && host.MessageBox(app::TMsgKind::Information, def.MsgBeforeExecText,
-                                             app::TMsgButtons::OkCancel) != app::TMsgAnswer::Ok)
+    if (def.MsgBeforeExec && host.MessageBox(host::TMsgKind::Information, def.MsgBeforeExecText,
+                                             host::TMsgButtons::OkCancel) != host::TMsgAnswer::Ok)
         return;
 
     for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
@@ -161,7 +161,7 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
 }
 
 void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     bool overwrite = state_.IgnoreTimeStamp;
     bool deleteNotContained = state_.PermitDeletion;
     if (!state_.BatchMode && !host.AskRestoreOptions(overwrite, deleteNotContained))
@@ -193,7 +193,7 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
 }
 
 void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     platform::TDateTime cutoff = state_.ClearHistoryBefore;
     if (!state_.BatchMode) {
         std::int32_t mode = state_.DeleteHistoryMode;

@@ -68,7 +68,7 @@ TScratchDirectory::~TScratchDirectory() {
     lock_.RemoveAndRelease();
 }
 
-void RemoveStaleScratchDirs(app::TRunState& state) {
+void RemoveStaleScratchDirs(engine::TRunState& state) {
     const std::string& tempDir = state.TempDir;
     std::vector<platform::DirName> names;
     if (tempDir.empty() || !platform::ReadDirectoryNames(tempDir, names))

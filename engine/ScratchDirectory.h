@@ -4,7 +4,7 @@
 // directory; the next run finds its lock free and removes both.
 #pragma once
 
-#include "app/RunState.h"
+#include "engine/RunState.h"
 #include "platform/FileLock.h"
 
 #include <optional>
@@ -50,6 +50,6 @@ bool IsScratchDirName(const std::string& name);
 // were any) and lock files left without their directory. Live runs' directories stay. Each
 // removal is a run-log line; one that fails is an error line. In debug mode nothing is removed:
 // the debug screen lists what would be.
-void RemoveStaleScratchDirs(app::TRunState& state);
+void RemoveStaleScratchDirs(engine::TRunState& state);
 
 } // namespace engine

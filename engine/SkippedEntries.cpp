@@ -33,7 +33,8 @@ std::string SkippedKindText(platform::SkippedKind kind) {
     return platform::FromUtf8(text);
 }
 
-selection::SkippedEntryHandler SkippedEntryLogger(app::TRunState& state, const std::string& dir) {
+selection::SkippedEntryHandler SkippedEntryLogger(engine::TRunState& state,
+                                                  const std::string& dir) {
     return [&state, prefix = platform::IncludeTrailingPathDelimiter(dir)](
                const platform::SkippedEntry& entry) {
         state.AddLogLine(platform::FromUtf8("バックアップ対象外のため飛ばしました：") + prefix +

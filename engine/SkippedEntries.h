@@ -2,7 +2,7 @@
 // directories, dangling links, FIFOs, sockets and devices. Not an error: they are never backed up.
 #pragma once
 
-#include "app/RunState.h"
+#include "engine/RunState.h"
 #include "platform/FileFind.h"
 #include "select/FileScan.h"
 
@@ -15,6 +15,6 @@ std::string SkippedKindText(platform::SkippedKind kind);
 
 // A scan's skipped-entry handler that adds one run-log line per entry of dir: its full path and
 // its kind.
-selection::SkippedEntryHandler SkippedEntryLogger(app::TRunState& state, const std::string& dir);
+selection::SkippedEntryHandler SkippedEntryLogger(engine::TRunState& state, const std::string& dir);
 
 } // namespace engine

@@ -4,29 +4,29 @@
 
 namespace engine {
 
-TVMEngine::TVMEngine(app::TRunState& state, archives::TArchiveFile& af,
+TVMEngine::TVMEngine(engine::TRunState& state, archives::TArchiveFile& af,
                      archives::TArchiverOptions& options)
     : state_(state), af_(af), options_(options) {}
 
 void TVMEngine::AtnVMStop() {
     state_.Stopped = true;
-    app::TRunHost& host = state_.Host();
-    host.SetActionEnabled(app::TAction::VMStop, false);
+    host::TRunHost& host = state_.Host();
+    host.SetActionEnabled(host::TAction::VMStop, false);
     host.ProcessEvents();
 }
 
 void TVMEngine::CheckUserBreak() {
-    app::TRunHost& host = state_.Host();
+    host::TRunHost& host = state_.Host();
     host.ProcessEvents();
     if (!state_.Stopped)
         return;
     state_.Stopped = false;
     // Unattended, the question comes only after a stop signal: it is answered Yes.
-    if (host.ShowMessage(app::TMsgKind::Confirmation,
-                         platform::FromUtf8("処理を中断しますか?[Y/N]"), app::TMsgButtons::YesNo,
-                         app::TMsgAnswer::Yes) == app::TMsgAnswer::Yes)
+    if (host.ShowMessage(host::TMsgKind::Confirmation,
+                         platform::FromUtf8("処理を中断しますか?[Y/N]"), host::TMsgButtons::YesNo,
+                         host::TMsgAnswer::Yes) == host::TMsgAnswer::Yes)
         UserBreak();
-    host.SetActionEnabled(app::TAction::VMStop, true);
+    host.SetActionEnabled(host::TAction::VMStop, true);
     host.ProcessEvents();
 }
 

@@ -3,12 +3,12 @@
 // The main window (or the console of a headless run) owns one and shows it through the host.
 #pragma once
 
-#include "app/RunState.h"
 #include "archives/ArchiveFile.h"
 #include "archives/ArchiverOptions.h"
 #include "definition/TVMDefinition.h"
 #include "definition/TVMTask.h"
 #include "engine/ArchiveNames.h"
+#include "engine/RunState.h"
 #include "select/TVMFiles.h"
 
 #include <map>
@@ -19,10 +19,10 @@ namespace engine {
 
 class TVMEngine {
 public:
-    TVMEngine(app::TRunState& state, archives::TArchiveFile& af,
+    TVMEngine(engine::TRunState& state, archives::TArchiveFile& af,
               archives::TArchiverOptions& options);
 
-    app::TRunState& State() { return state_; }
+    engine::TRunState& State() { return state_; }
     archives::TArchiveFile& AF() { return af_; }
     archives::TArchiverOptions& Options() { return options_; }
 
@@ -135,14 +135,14 @@ private:
     std::uint64_t lastProgressTick_ = 0;
     // The archive directories of this run, each with the source directory that took it.
     std::map<std::string, std::string> archiveDirOwners_;
-    app::TRunState& state_;
+    engine::TRunState& state_;
     archives::TArchiveFile& af_;
     archives::TArchiverOptions& options_;
 };
 
 // The facade's type of the configured archiver type.
-inline archives::TArchiverType ToFacadeType(app::TVMArchiverType type) {
-    return type == app::atZip ? archives::atZip : archives::atLha;
+inline archives::TArchiverType ToFacadeType(engine::TVMArchiverType type) {
+    return type == engine::atZip ? archives::atZip : archives::atLha;
 }
 
 // -1, 0 or 1: times closer than 10 seconds are equal.

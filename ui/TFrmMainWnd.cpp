@@ -77,7 +77,7 @@ TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
 
 TFrmMainWnd::~TFrmMainWnd() = default;
 
-QAction* TFrmMainWnd::AddAction(app::TAction id, const char* caption, const char* hint) {
+QAction* TFrmMainWnd::AddAction(host::TAction id, const char* caption, const char* hint) {
     auto* action = new QAction(QString::fromUtf8(caption), this);
     action->setStatusTip(QString::fromUtf8(hint));
     action->setToolTip(QString::fromUtf8(hint));
@@ -86,7 +86,7 @@ QAction* TFrmMainWnd::AddAction(app::TAction id, const char* caption, const char
 }
 
 void TFrmMainWnd::CreateActions() {
-    using app::TAction;
+    using host::TAction;
     QAction* fileNew =
         AddAction(TAction::FileNew, "新規作成(&N)", "新しくバックアップ内容定義を作成します");
     QAction* fileOpen =
@@ -146,41 +146,41 @@ bool TFrmMainWnd::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-app::TMsgAnswer TFrmMainWnd::ShowMessage(app::TMsgKind kind, const std::string& text,
-                                         app::TMsgButtons buttons, app::TMsgAnswer) {
+host::TMsgAnswer TFrmMainWnd::ShowMessage(host::TMsgKind kind, const std::string& text,
+                                          host::TMsgButtons buttons, host::TMsgAnswer) {
     if (MessageHook)
         return MessageHook(kind, text, buttons);
     QMessageBox box(this);
     box.setWindowTitle(QStringLiteral("Velmoran"));
     box.setText(Q(text));
-    box.setIcon(kind == app::TMsgKind::Error          ? QMessageBox::Critical
-                : kind == app::TMsgKind::Confirmation ? QMessageBox::Question
-                                                      : QMessageBox::Information);
+    box.setIcon(kind == host::TMsgKind::Error          ? QMessageBox::Critical
+                : kind == host::TMsgKind::Confirmation ? QMessageBox::Question
+                                                       : QMessageBox::Information);
     switch (buttons) {
-    case app::TMsgButtons::Ok:
+    case host::TMsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
         break;
-    case app::TMsgButtons::OkCancel:
+    case host::TMsgButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         break;
-    case app::TMsgButtons::YesNo:
+    case host::TMsgButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
-        return app::TMsgAnswer::Yes;
+        return host::TMsgAnswer::Yes;
     case QMessageBox::No:
-        return app::TMsgAnswer::No;
+        return host::TMsgAnswer::No;
     case QMessageBox::Ok:
-        return app::TMsgAnswer::Ok;
+        return host::TMsgAnswer::Ok;
     default:
-        return app::TMsgAnswer::Cancel;
+        return host::TMsgAnswer::Cancel;
     }
 }
 
 void TFrmMainWnd::ShowException(const std::string& message) {
-    ShowMessage(app::TMsgKind::Error, message, app::TMsgButtons::Ok, app::TMsgAnswer::Ok);
+    ShowMessage(host::TMsgKind::Error, message, host::TMsgButtons::Ok, host::TMsgAnswer::Ok);
 }
 
 void TFrmMainWnd::AddStampedLine(const std::string& text) {
@@ -243,7 +243,7 @@ bool TFrmMainWnd::AskDeleteHistory(std::int32_t& mode, std::int32_t& days, doubl
     return true;
 }
 
-void TFrmMainWnd::SetActionEnabled(app::TAction action, bool enabled) {
+void TFrmMainWnd::SetActionEnabled(host::TAction action, bool enabled) {
     if (QAction* a = actions_[static_cast<std::size_t>(action)])
         a->setEnabled(enabled);
 }
@@ -323,28 +323,28 @@ void TFrmMainWnd::Beep() {
     QApplication::beep();
 }
 
-app::TWindowState TFrmMainWnd::WindowState() const {
+host::TWindowState TFrmMainWnd::WindowState() const {
     if (isMinimized())
-        return app::TWindowState::Minimized;
+        return host::TWindowState::Minimized;
     if (isMaximized())
-        return app::TWindowState::Maximized;
-    return app::TWindowState::Normal;
+        return host::TWindowState::Maximized;
+    return host::TWindowState::Normal;
 }
 
 void TFrmMainWnd::SetMinimized() {
     setWindowState(windowState() | Qt::WindowMinimized);
 }
 
-app::TBounds TFrmMainWnd::WindowBounds() const {
+host::TBounds TFrmMainWnd::WindowBounds() const {
     const QRect r = geometry();
     return {r.x(), r.y(), r.width(), r.height()};
 }
 
-void TFrmMainWnd::SetWindowBounds(const app::TBounds& b) {
+void TFrmMainWnd::SetWindowBounds(const host::TBounds& b) {
     setGeometry(b.Left, b.Top, b.Width, b.Height);
 }
 
-app::TBounds TFrmMainWnd::ScreenBounds() const {
+host::TBounds TFrmMainWnd::ScreenBounds() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect r = screen ? screen->geometry() : QRect();
     return {0, 0, r.width(), r.height()};

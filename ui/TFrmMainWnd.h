@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/MainWndModel.h"
-#include "app/RunHost.h"
 #include "app/StartUp.h"
+#include "host/RunHost.h"
 
 #include <QMainWindow>
 
@@ -18,7 +18,7 @@ class QTreeWidget;
 
 namespace ui {
 
-class TFrmMainWnd : public QMainWindow, public app::TRunHost {
+class TFrmMainWnd : public QMainWindow, public host::TRunHost {
     Q_OBJECT
 
 public:
@@ -29,17 +29,18 @@ public:
     app::TStartUp& StartUp() { return startUp_; }
     QTreeWidget* LvTask() const { return lvTask_; }
     QLabel* StatusPanel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
-    QAction* Action(app::TAction action) const {
+    QAction* Action(host::TAction action) const {
         return actions_[static_cast<std::size_t>(action)];
     }
 
     // Replace the modal boxes and file dialogs (tests script the answers through these).
-    std::function<app::TMsgAnswer(app::TMsgKind, const std::string&, app::TMsgButtons)> MessageHook;
+    std::function<host::TMsgAnswer(host::TMsgKind, const std::string&, host::TMsgButtons)>
+        MessageHook;
     std::function<std::optional<std::string>(bool save)> FileDialogHook;
 
     // TRunHost
-    app::TMsgAnswer ShowMessage(app::TMsgKind kind, const std::string& text,
-                                app::TMsgButtons buttons, app::TMsgAnswer unattended) override;
+    host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
+                                 host::TMsgButtons buttons, host::TMsgAnswer unattended) override;
     void ShowException(const std::string& message) override;
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
@@ -51,7 +52,7 @@ public:
     void SetStatusText(int panel, const std::string& text) override;
     void ProcessEvents() override;
     void SetTitle(const std::string& title) override;
-    void SetActionEnabled(app::TAction action, bool enabled) override;
+    void SetActionEnabled(host::TAction action, bool enabled) override;
     void SetListEnabled(bool enabled) override;
     void RefreshList() override;
     int SelectedRow() const override;
@@ -60,11 +61,11 @@ public:
     std::optional<std::string> AskSaveFileName() override;
     void OpenDocument(const std::string& path) override;
     void Beep() override;
-    app::TWindowState WindowState() const override;
+    host::TWindowState WindowState() const override;
     void SetMinimized() override;
-    app::TBounds WindowBounds() const override;
-    void SetWindowBounds(const app::TBounds& bounds) override;
-    app::TBounds ScreenBounds() const override;
+    host::TBounds WindowBounds() const override;
+    void SetWindowBounds(const host::TBounds& bounds) override;
+    host::TBounds ScreenBounds() const override;
     void CloseMainWindow() override;
 
     // Lines written to the debug screen in debug mode.
@@ -80,14 +81,14 @@ protected:
 
 private:
     void CreateActions();
-    QAction* AddAction(app::TAction id, const char* caption, const char* hint);
+    QAction* AddAction(host::TAction id, const char* caption, const char* hint);
 
     app::TMainWndModel model_;
     app::TStartUp startUp_;
     std::vector<std::string> args_;
     QTreeWidget* lvTask_ = nullptr;
     std::array<QLabel*, 2> panels_{};
-    std::array<QAction*, app::ActionCount> actions_{};
+    std::array<QAction*, host::ActionCount> actions_{};
     QStringList debugLines_;
     bool closeQueued_ = false;
 };

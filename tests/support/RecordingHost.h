@@ -1,7 +1,7 @@
 // A run host for tests: records everything shown and answers messages from a script.
 #pragma once
 
-#include "app/RunHost.h"
+#include "host/RunHost.h"
 
 #include <deque>
 #include <map>
@@ -11,21 +11,21 @@
 namespace testing_support {
 
 struct RecordedMessage {
-    app::TMsgKind Kind;
+    host::TMsgKind Kind;
     std::string Text;
-    app::TMsgButtons Buttons;
+    host::TMsgButtons Buttons;
 };
 
-class RecordingHost : public app::TRunHost {
+class RecordingHost : public host::TRunHost {
 public:
     std::vector<RecordedMessage> Messages;
     std::vector<std::string> Exceptions;
     std::vector<std::string> DebugLines;
     std::vector<std::string> ErrorLines; // run-log lines shown as errors
     std::vector<std::string> Opened;
-    std::deque<app::TMsgAnswer> Answers;              // answers in order; empty: the unattended one
+    std::deque<host::TMsgAnswer> Answers;             // answers in order; empty: the unattended one
     std::deque<std::optional<std::string>> FileNames; // answers of the file dialogs
-    std::map<app::TAction, bool> Enabled;
+    std::map<host::TAction, bool> Enabled;
     std::string Title;
     std::string Status[2];
     bool ListEnabled = false;
@@ -45,16 +45,16 @@ public:
     };
     std::optional<DeleteHistoryChoice> DeleteHistoryAnswer;
     bool Minimized = false;
-    app::TWindowState State = app::TWindowState::Normal;
-    app::TBounds Bounds{10, 20, 400, 300};
-    app::TBounds Screen{0, 0, 1280, 1024};
+    host::TWindowState State = host::TWindowState::Normal;
+    host::TBounds Bounds{10, 20, 400, 300};
+    host::TBounds Screen{0, 0, 1280, 1024};
 
-    app::TMsgAnswer ShowMessage(app::TMsgKind kind, const std::string& text,
-                                app::TMsgButtons buttons, app::TMsgAnswer unattended) override {
+    host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
+                                 host::TMsgButtons buttons, host::TMsgAnswer unattended) override {
         Messages.push_back({kind, text, buttons});
         if (Answers.empty())
             return unattended;
-        const app::TMsgAnswer answer = Answers.front();
+        const host::TMsgAnswer answer = Answers.front();
         Answers.pop_front();
         return answer;
     }
@@ -85,7 +85,9 @@ public:
     void SetStatusText(int panel, const std::string& text) override { Status[panel] = text; }
     void ProcessEvents() override {}
     void SetTitle(const std::string& title) override { Title = title; }
-    void SetActionEnabled(app::TAction action, bool enabled) override { Enabled[action] = enabled; }
+    void SetActionEnabled(host::TAction action, bool enabled) override {
+        Enabled[action] = enabled;
+    }
     void SetListEnabled(bool enabled) override { ListEnabled = enabled; }
     void RefreshList() override { ++Refreshes; }
     int SelectedRow() const override { return Selected; }
@@ -94,14 +96,14 @@ public:
     std::optional<std::string> AskSaveFileName() override { return NextFileName(); }
     void OpenDocument(const std::string& path) override { Opened.push_back(path); }
     void Beep() override { ++Beeps; }
-    app::TWindowState WindowState() const override { return State; }
+    host::TWindowState WindowState() const override { return State; }
     void SetMinimized() override { Minimized = true; }
-    app::TBounds WindowBounds() const override { return Bounds; }
-    void SetWindowBounds(const app::TBounds& bounds) override { Bounds = bounds; }
-    app::TBounds ScreenBounds() const override { return Screen; }
+    host::TBounds WindowBounds() const override { return Bounds; }
+    void SetWindowBounds(const host::TBounds& bounds) override { Bounds = bounds; }
+    host::TBounds ScreenBounds() const override { return Screen; }
     void CloseMainWindow() override { Closed = true; }
 
-    bool IsEnabled(app::TAction action) const {
+    bool IsEnabled(host::TAction action) const {
         const auto it = Enabled.find(action);
         return it != Enabled.end() && it->second;
     }

@@ -68,8 +68,8 @@ private slots:
                  qPrintable(dest));
         QVERIFY(list->fontMetrics().horizontalAdvance(dest) <= list->columnWidth(1));
         QCOMPARE(window->StatusPanel(0)->text(), QString());
-        QVERIFY(!window->Action(app::TAction::FileSave)->isEnabled());
-        QVERIFY(window->Action(app::TAction::FileSaveAs)->isEnabled());
+        QVERIFY(!window->Action(host::TAction::FileSave)->isEnabled());
+        QVERIFY(window->Action(host::TAction::FileSaveAs)->isEnabled());
     }
 
     void modifiedMarkerAndActions() {
@@ -77,7 +77,7 @@ private slots:
         window->Model().Definition.Modified = true;
         window->Model().Definition.UpdateTitle(*window);
         QCOMPARE(window->StatusPanel(0)->text(), QStringLiteral("変更"));
-        QVERIFY(window->Action(app::TAction::FileSave)->isEnabled());
+        QVERIFY(window->Action(host::TAction::FileSave)->isEnabled());
         QVERIFY(window->StatusPanel(0)->width() >=
                 window->StatusPanel(0)->fontMetrics().horizontalAdvance(QStringLiteral("*変更*")));
     }
@@ -102,9 +102,9 @@ private slots:
         window->Model().Definition.Modified = true;
 
         // Yes, then the save dialog is cancelled: the close is refused.
-        window->MessageHook = [&](app::TMsgKind, const std::string& text, app::TMsgButtons) {
+        window->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
             asked.push_back(text);
-            return app::TMsgAnswer::Yes;
+            return host::TMsgAnswer::Yes;
         };
         window->Model().Definition.FileName.clear();
         window->FileDialogHook = [](bool) { return std::nullopt; };
@@ -115,9 +115,9 @@ private slots:
                 std::string::npos);
 
         // No: the window closes without saving.
-        window->MessageHook = [&](app::TMsgKind, const std::string& text, app::TMsgButtons) {
+        window->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
             asked.push_back(text);
-            return app::TMsgAnswer::No;
+            return host::TMsgAnswer::No;
         };
         QVERIFY(window->close());
         QCOMPARE(asked.size(), std::size_t{2});

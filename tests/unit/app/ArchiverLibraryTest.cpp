@@ -16,7 +16,7 @@ using testing_support::TempDir;
 namespace {
 
 // The message of the ENoArchiverDLL that loading raises, or "" when it loads.
-std::string LoadError(archives::TArchiveFile& af, TVMArchiverType type) {
+std::string LoadError(archives::TArchiveFile& af, engine::TVMArchiverType type) {
     try {
         LoadArchiverLibrary(af, type);
     } catch (const archives::ENoArchiverDLL& e) {
@@ -46,17 +46,17 @@ protected:
 };
 
 TEST_F(ArchiverLibraryTest, ZipNeedsAReaderAndAWriter) {
-    EXPECT_NE(LoadError(af, atZip).find("UNZIP32.DLL"), std::string::npos);
+    EXPECT_NE(LoadError(af, engine::atZip).find("UNZIP32.DLL"), std::string::npos);
     Provide("libunzip32.so");
-    EXPECT_NE(LoadError(af, atZip).find("ZIP32J.DLL"), std::string::npos);
+    EXPECT_NE(LoadError(af, engine::atZip).find("ZIP32J.DLL"), std::string::npos);
     Provide("libzip32j.so");
-    EXPECT_EQ(LoadError(af, atZip), "");
+    EXPECT_EQ(LoadError(af, engine::atZip), "");
 }
 
 TEST_F(ArchiverLibraryTest, LhaNeedsItsLibrary) {
-    EXPECT_NE(LoadError(af, atLzh).find("UNLHA32.DLL"), std::string::npos);
+    EXPECT_NE(LoadError(af, engine::atLzh).find("UNLHA32.DLL"), std::string::npos);
     Provide("libunlha32.so");
-    EXPECT_EQ(LoadError(af, atLzh), "");
+    EXPECT_EQ(LoadError(af, engine::atLzh), "");
 }
 
 } // namespace

@@ -14,18 +14,18 @@ namespace {
 TEST(ConsoleHostTest, MessagesGoToStandardErrorLineByLineWithTheUnattendedAnswer) {
     std::ostringstream err;
     TConsoleHost host(err);
-    EXPECT_EQ(host.MessageBox(TMsgKind::Information, "one\r\ntwo", TMsgButtons::Ok),
-              TMsgAnswer::Ok);
-    EXPECT_EQ(host.MessageBox(TMsgKind::Confirmation, "go?", TMsgButtons::OkCancel),
-              TMsgAnswer::Ok);
-    EXPECT_EQ(host.MessageBox(TMsgKind::Confirmation, "sure?", TMsgButtons::YesNo),
-              TMsgAnswer::Yes);
-    EXPECT_EQ(
-        host.ShowMessage(TMsgKind::Information, "library?", TMsgButtons::YesNo, TMsgAnswer::No),
-        TMsgAnswer::No);
+    EXPECT_EQ(host.MessageBox(host::TMsgKind::Information, "one\r\ntwo", host::TMsgButtons::Ok),
+              host::TMsgAnswer::Ok);
+    EXPECT_EQ(host.MessageBox(host::TMsgKind::Confirmation, "go?", host::TMsgButtons::OkCancel),
+              host::TMsgAnswer::Ok);
+    EXPECT_EQ(host.MessageBox(host::TMsgKind::Confirmation, "sure?", host::TMsgButtons::YesNo),
+              host::TMsgAnswer::Yes);
+    EXPECT_EQ(host.ShowMessage(host::TMsgKind::Information, "library?", host::TMsgButtons::YesNo,
+                               host::TMsgAnswer::No),
+              host::TMsgAnswer::No);
     host.OpenDocument("/var/log/v.log");
     EXPECT_EQ(err.str(), "one\ntwo\ngo?\nsure?\nlibrary?\n/var/log/v.log\n");
-    EXPECT_EQ(host.WindowState(), TWindowState::None); // bounds are never saved headless
+    EXPECT_EQ(host.WindowState(), host::TWindowState::None); // bounds are never saved headless
 }
 
 TEST(ConsoleHostTest, StopSignalActsAsTheStopAction) {
@@ -87,7 +87,8 @@ TEST(ConsoleHostTest, ProgressLineOnATerminalIsRedrawnAndClearedAtTheEnd) {
     EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt");
     host.SetStatusText(0, "2.0 kBytes - a.txt"); // within 400 ms: not redrawn
     EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt");
-    host.MessageBox(TMsgKind::Error, "boom", TMsgButtons::Ok); // a message clears the line first
+    host.MessageBox(host::TMsgKind::Error, "boom",
+                    host::TMsgButtons::Ok); // a message clears the line first
     host.SetBusy(false);
     EXPECT_EQ(err.str(), "\r\x1b[K[2] /src/docs  1.0 kBytes - a.txt\r\x1b[Kboom\n");
 

@@ -36,11 +36,11 @@ TEST_F(SettingsTest, DefaultsWithoutAnySettingsFile) {
     EXPECT_TRUE(platform::DirectoryExists(xdg.Dir() / "state/Tarn/Velmoran"));
     EXPECT_TRUE(model.OverwriteLog);
     EXPECT_TRUE(model.RecallLastSettings);
-    EXPECT_EQ(model.ArchiverType, atLzh);
+    EXPECT_EQ(model.ArchiverType, engine::atLzh);
     EXPECT_EQ(model.DeleteHistoryMode, 1);
     EXPECT_EQ(model.DeleteHistoryDays, 7);
-    EXPECT_EQ(host.Bounds, (TBounds{10, 20, 400, 300}));  // the bounds the system gave
-    EXPECT_FALSE(platform::FileExists(xdg.UserConfig())); // loading writes nothing
+    EXPECT_EQ(host.Bounds, (host::TBounds{10, 20, 400, 300})); // the bounds the system gave
+    EXPECT_FALSE(platform::FileExists(xdg.UserConfig()));      // loading writes nothing
 }
 
 TEST_F(SettingsTest, WorkingDirectoryChecks) {
@@ -77,17 +77,17 @@ TEST_F(SettingsTest, ValuesAndTheirChecks) {
     EXPECT_EQ(model.LogFile, "/var/log/v.log");
     EXPECT_FALSE(model.OverwriteLog);
     EXPECT_TRUE(model.RecallLastSettings);
-    EXPECT_EQ(model.ArchiverType, atZip);
+    EXPECT_EQ(model.ArchiverType, engine::atZip);
     EXPECT_EQ(model.LastOpenedFileName, "/home/Ann/Daily.VMP");
-    EXPECT_EQ(host.Bounds, (TBounds{0, 40, 500, 200})); // negative left becomes 0
-    EXPECT_EQ(model.DeleteHistoryMode, 1);              // not a number: the default
+    EXPECT_EQ(host.Bounds, (host::TBounds{0, 40, 500, 200})); // negative left becomes 0
+    EXPECT_EQ(model.DeleteHistoryMode, 1);                    // not a number: the default
     EXPECT_EQ(model.DeleteHistoryDays, 30);
     EXPECT_EQ(model.DeleteHistoryBefore, 45322.5);
 
     for (const char* type : {"atLzh", "atLha", "zip", "ATZIP"}) {
         Store(std::string("[Options]\nArchiverType=") + type + "\n");
         LoadSettings(model);
-        EXPECT_EQ(model.ArchiverType, atLzh) << type;
+        EXPECT_EQ(model.ArchiverType, engine::atLzh) << type;
     }
 }
 
@@ -98,17 +98,17 @@ TEST_F(SettingsTest, BoundsOffTheScreenAreIgnored) {
         host.Bounds = {1, 2, 3, 4};
         Store(std::string("[State]\n") + bounds);
         LoadSettings(model);
-        EXPECT_EQ(host.Bounds, (TBounds{1, 2, 3, 4})) << bounds;
+        EXPECT_EQ(host.Bounds, (host::TBounds{1, 2, 3, 4})) << bounds;
     }
     // Not taken either when the last settings are not recalled.
     Store("[Options]\nRecallLastSettings=0\n[State]\nLeft=5\nTop=5\nWidth=300\nHeight=300\n");
     LoadSettings(model);
-    EXPECT_EQ(host.Bounds, (TBounds{1, 2, 3, 4}));
+    EXPECT_EQ(host.Bounds, (host::TBounds{1, 2, 3, 4}));
 }
 
 TEST_F(SettingsTest, SaveWritesEveryValueAndKeepsBoundsOfAMaximizedWindow) {
     LoadSettings(model);
-    model.ArchiverType = atZip;
+    model.ArchiverType = engine::atZip;
     model.OverwriteLog = false;
     model.LastOpenedFileName = "/d/a\\b.vmp";
     model.DeleteHistoryBefore = 45322.75;
@@ -122,8 +122,8 @@ TEST_F(SettingsTest, SaveWritesEveryValueAndKeepsBoundsOfAMaximizedWindow) {
     EXPECT_EQ(ini.ReadString("DeleteHistory", "DeleteHistoryBefore", ""), "45322.75");
     EXPECT_NE(ReadAll(xdg.UserConfig()).find("a\\\\b.vmp"), std::string::npos);
 
-    model.ArchiverType = atLzh;
-    host.State = TWindowState::Maximized;
+    model.ArchiverType = engine::atLzh;
+    host.State = host::TWindowState::Maximized;
     host.Bounds = {0, 0, 1280, 1024};
     SaveSettings(model);
     ini = Stored();

@@ -90,10 +90,12 @@ TEST_F(StartUpTest, RunResultsBecomeExitStatuses) {
 }
 
 TEST_F(StartUpTest, MissingLibraryEndsTheProgram) {
-    startUp.LoadArchiver = [](TVMArchiverType) { throw archives::ENoArchiverDLL("no library"); };
+    startUp.LoadArchiver = [](engine::TVMArchiverType) {
+        throw archives::ENoArchiverDLL("no library");
+    };
     startUp.WMStartUp({"a.vmp", "/backup"});
     ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Buttons, TMsgButtons::YesNo);
+    EXPECT_EQ(host.Messages[0].Buttons, host::TMsgButtons::YesNo);
     EXPECT_EQ(host.Messages[0].Text, MissingLibraryText());
     EXPECT_EQ(std::count(host.Messages[0].Text.begin(), host.Messages[0].Text.end(), '\n'), 5);
     EXPECT_TRUE(host.Opened.empty()); // answered No when nobody answers
@@ -102,7 +104,7 @@ TEST_F(StartUpTest, MissingLibraryEndsTheProgram) {
     EXPECT_EQ(model.ExitStatus, ExitNothingRan);
 
     RecordingHost yes;
-    yes.Answers = {TMsgAnswer::Yes};
+    yes.Answers = {host::TMsgAnswer::Yes};
     TMainWndModel m(yes);
     TStartUp s(m);
     s.LoadArchiver = startUp.LoadArchiver;
@@ -146,7 +148,7 @@ TEST(HelpFileTest, InstalledHelpIsFoundBelowShare) {
 TEST_F(StartUpTest, CommandLineErrors) {
     startUp.WMStartUp({"a.vmp", "b.vmp", "/backup"});
     ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(host.Messages[0].Kind, host::TMsgKind::Error);
     EXPECT_EQ(host.Messages[0].Text, "コマンドラインの書式が誤っています．\r\n(a.vmp b.vmp )");
     EXPECT_FALSE(host.Closed); // the window stays with an untitled definition
     EXPECT_EQ(host.Title, "Untitled - Velmoran");
@@ -207,7 +209,7 @@ TEST_F(StartUpTest, RestoreWinsOverBackupAndMissingDriversRunNothing) {
     TStartUp bare(m);
     bare.WMStartUp({path, "/clearhistory"});
     ASSERT_EQ(h.Messages.size(), 1u);
-    EXPECT_EQ(h.Messages[0].Kind, TMsgKind::Error);
+    EXPECT_EQ(h.Messages[0].Kind, host::TMsgKind::Error);
     EXPECT_TRUE(h.Closed);
     EXPECT_EQ(m.ExitStatus, ExitNothingRan);
 }
@@ -232,7 +234,7 @@ TEST_F(MainWndModelTest, CloseQuestionAndSave) {
     EXPECT_TRUE(host.Messages.empty());
 
     model.Definition.Modified = true;
-    host.Answers = {TMsgAnswer::No};
+    host.Answers = {host::TMsgAnswer::No};
     EXPECT_TRUE(model.FormCloseQuery());
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Text,
@@ -240,12 +242,12 @@ TEST_F(MainWndModelTest, CloseQuestionAndSave) {
               "しまいます．\r\nバックアッププログラムを保存しますか？[Y/N]");
 
     // Yes with an untitled definition asks for a name; cancelling refuses the close.
-    host.Answers = {TMsgAnswer::Yes};
+    host.Answers = {host::TMsgAnswer::Yes};
     host.FileNames = {std::nullopt};
     EXPECT_FALSE(model.FormCloseQuery());
     EXPECT_TRUE(model.Definition.Modified);
 
-    host.Answers = {TMsgAnswer::Yes};
+    host.Answers = {host::TMsgAnswer::Yes};
     host.FileNames = {xdg.Dir() / "saved.vmp"};
     EXPECT_TRUE(model.FormCloseQuery());
     EXPECT_FALSE(model.Definition.Modified);
@@ -255,7 +257,7 @@ TEST_F(MainWndModelTest, CloseQuestionAndSave) {
 TEST_F(MainWndModelTest, FailedSaveIsShownAndKeepsTheCloseOpen) {
     model.Definition.Modified = true;
     model.Definition.FileName = xdg.Dir().Write("plain", "x") + "/below.vmp";
-    host.Answers = {TMsgAnswer::Yes};
+    host.Answers = {host::TMsgAnswer::Yes};
     EXPECT_FALSE(model.FormCloseQuery());
     EXPECT_EQ(host.Exceptions.size(), 1u);
     EXPECT_TRUE(model.Definition.Modified);
@@ -265,14 +267,14 @@ TEST_F(MainWndModelTest, OpenAfterCancelledSaveKeepsTheCurrentDefinition) {
     const std::string other = MakeDefinition("other.vmp", 3);
     model.Definition.Tasks.push_back(std::make_unique<definition::TVMTask>());
     model.Definition.Modified = true;
-    host.Answers = {TMsgAnswer::Yes};
+    host.Answers = {host::TMsgAnswer::Yes};
     host.FileNames = {std::nullopt, other}; // save dialog cancelled; open never asked
     model.AtnFileOpen();
     EXPECT_EQ(model.Definition.Tasks.size(), 1u);
     EXPECT_TRUE(model.Definition.Modified);
     EXPECT_NE(host.Messages[0].Text.find("「ファイルを開く」"), std::string::npos);
 
-    host.Answers = {TMsgAnswer::No};
+    host.Answers = {host::TMsgAnswer::No};
     host.FileNames = {other};
     model.AtnFileOpen();
     EXPECT_EQ(model.Definition.Tasks.size(), 3u);
@@ -280,7 +282,7 @@ TEST_F(MainWndModelTest, OpenAfterCancelledSaveKeepsTheCurrentDefinition) {
     EXPECT_FALSE(model.Definition.Modified);
 
     model.Definition.Modified = true;
-    host.Answers = {TMsgAnswer::No};
+    host.Answers = {host::TMsgAnswer::No};
     model.AtnFileNew();
     EXPECT_TRUE(model.Definition.Tasks.empty());
     EXPECT_EQ(host.Title, "Untitled - Velmoran");

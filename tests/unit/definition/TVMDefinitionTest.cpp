@@ -99,7 +99,7 @@ TEST_F(TVMDefinitionTest, OlderVersionsKeepTheSettingsTheyDoNotHold) {
     EXPECT_FALSE(def.ShowLog);
     ASSERT_EQ(def.Tasks.size(), 1u);
     ASSERT_EQ(host.Messages.size(), 1u); // the compatibility message, once
-    EXPECT_EQ(host.Messages[0].Kind, app::TMsgKind::Information);
+    EXPECT_EQ(host.Messages[0].Kind, host::TMsgKind::Information);
     EXPECT_EQ(host.Messages[0].Text.rfind(kCompat, 0), 0u);
 
     host.Messages.clear();
@@ -158,9 +158,9 @@ TEST_F(TVMDefinitionTest, UnknownVersionShowsBothMessagesAndLeavesItEmpty) {
     EXPECT_FALSE(Load(b.Data()));
     EXPECT_TRUE(def.Tasks.empty());
     ASSERT_EQ(host.Messages.size(), 2u);
-    EXPECT_EQ(host.Messages[0].Kind, app::TMsgKind::Error);
+    EXPECT_EQ(host.Messages[0].Kind, host::TMsgKind::Error);
     EXPECT_EQ(host.Messages[0].Text, kBadFormat);
-    EXPECT_EQ(host.Messages[1].Kind, app::TMsgKind::Information);
+    EXPECT_EQ(host.Messages[1].Kind, host::TMsgKind::Information);
     EXPECT_EQ(host.Messages[1].Text, "バックアップ定義（" + def.FileName + kReadError);
     EXPECT_FALSE(def.Modified);
     EXPECT_EQ(def.FileName, dir / "daily.vmp");
@@ -278,7 +278,7 @@ TEST_F(TVMDefinitionTest, FailedSaveKeepsTheOldFileAndModified) {
 }
 
 TEST_F(TVMDefinitionTest, UpdateTitleFollowsTheDocument) {
-    using app::TAction;
+    using host::TAction;
     def.UpdateTitle(host);
     EXPECT_EQ(host.Title, "Untitled - Velmoran");
     EXPECT_TRUE(host.IsEnabled(TAction::FileNew));

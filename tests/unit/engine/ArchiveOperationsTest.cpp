@@ -97,7 +97,7 @@ TEST_F(ArchiveOperationsTest, CallsCarryTheWorkDirectoryAndTheLhaUserOptions) {
 
 TEST_F(ArchiveOperationsTest, ZipCallsHaveNoUserOptions) {
     RecordingLibrary zip("libzip32j.so");
-    state.ArchiverType = app::atZip;
+    state.ArchiverType = engine::atZip;
     const auto names = MakeFiles("src", 2);
     EXPECT_EQ(eng.PackFiles(tmp / "bk/src.zip", tmp / "src", false, "", names), 0);
     EXPECT_EQ(options.UserOptions, "");

@@ -166,12 +166,12 @@ TEST(ArchiveNamesTest, LinuxPaths) {
     EXPECT_EQ(ArchiveDirFor("/data/a\\b:c", "/mnt/bk"), "/mnt/bk/a\\b:c");
 
     const platform::TDateTime t = platform::EncodeDateTime(2024, 3, 15, 9, 30, 12, 0);
-    TArchiveNames n = MakeArchiveNames("/data/my.docs", "/mnt/bk/my.docs", t, true, app::atLzh);
+    TArchiveNames n = MakeArchiveNames("/data/my.docs", "/mnt/bk/my.docs", t, true, engine::atLzh);
     EXPECT_EQ(n.Archive, "/mnt/bk/my.docs/my.lzh");
     EXPECT_EQ(n.History, "/mnt/bk/my.docs/$vm$20240315093012.lzh");
-    n = MakeArchiveNames("/data/my.docs", "/mnt/bk/my.docs", t, false, app::atLzh);
+    n = MakeArchiveNames("/data/my.docs", "/mnt/bk/my.docs", t, false, engine::atLzh);
     EXPECT_EQ(n.Archive, "/mnt/bk/my.docs/vm.lzh");
-    n = MakeArchiveNames("/", "/mnt/bk/nil", t, true, app::atZip);
+    n = MakeArchiveNames("/", "/mnt/bk/nil", t, true, engine::atZip);
     EXPECT_EQ(n.Archive, "/mnt/bk/nil/root.zip");
     EXPECT_EQ(n.History, "/mnt/bk/nil/$vm$20240315093012.zip");
     // Two sources with the same last component share the archive directory.

@@ -67,7 +67,7 @@ protected:
 
     TempDir tmp;
     RecordingHost host;
-    app::TRunState state{host};
+    engine::TRunState state{host};
     archives::TArchiveFile af;
     archives::TArchiverOptions options;
     engine::TVMEngine eng{state, af, options};

@@ -34,7 +34,7 @@ TEST_F(RunDriversTest, EmptyDefinitionWritesStartAndEndLines) {
     EXPECT_NE(lines[0].find("] バックアップ開始(" + def.FileName + ")"), std::string::npos);
     EXPECT_NE(lines[1].find("] バックアップ完了．"), std::string::npos);
     EXPECT_NE(ReadAll(state.LogFile).find("バックアップ完了．\r\n\r\n"), std::string::npos);
-    EXPECT_FALSE(host.IsEnabled(app::TAction::VMStop)); // idle again
+    EXPECT_FALSE(host.IsEnabled(host::TAction::VMStop)); // idle again
     EXPECT_FALSE(host.Busy);
 }
 
@@ -56,7 +56,7 @@ TEST_F(RunDriversTest, CancelledQuestionRunsNothingButLogs) {
     AddItem(tmp / "src", tmp / "dst");
     def.MsgBeforeExec = true;
     def.MsgBeforeExecText = "Insert the backup disk.";
-    host.Answers = {app::TMsgAnswer::Cancel};
+    host.Answers = {host::TMsgAnswer::Cancel};
     eng.AtnVMExecute(def);
     EXPECT_EQ(state.RunLog.Lines().size(), 1u); // the start line only
     EXPECT_EQ(lha.Calls(), 0);

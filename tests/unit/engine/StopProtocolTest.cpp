@@ -16,18 +16,18 @@ TEST_F(StopProtocolTest, NoCheckWithoutAStop) {
 TEST_F(StopProtocolTest, AnsweredNoTheRunGoesOnAndAsksAgainNextTime) {
     eng.AtnVMStop();
     EXPECT_TRUE(state.Stopped);
-    EXPECT_FALSE(host.IsEnabled(app::TAction::VMStop));
-    host.Answers = {app::TMsgAnswer::No};
+    EXPECT_FALSE(host.IsEnabled(host::TAction::VMStop));
+    host.Answers = {host::TMsgAnswer::No};
     eng.CheckUserBreak();
     ASSERT_EQ(host.Messages.size(), 1u);
     EXPECT_EQ(host.Messages[0].Text, "処理を中断しますか?[Y/N]");
-    EXPECT_EQ(host.Messages[0].Buttons, app::TMsgButtons::YesNo);
+    EXPECT_EQ(host.Messages[0].Buttons, host::TMsgButtons::YesNo);
     EXPECT_FALSE(state.Stopped);
-    EXPECT_TRUE(host.IsEnabled(app::TAction::VMStop));
+    EXPECT_TRUE(host.IsEnabled(host::TAction::VMStop));
     eng.CheckUserBreak(); // no new stop: no question
     EXPECT_EQ(host.Messages.size(), 1u);
     eng.AtnVMStop();
-    host.Answers = {app::TMsgAnswer::No};
+    host.Answers = {host::TMsgAnswer::No};
     eng.CheckUserBreak();
     EXPECT_EQ(host.Messages.size(), 2u);
     EXPECT_TRUE(state.RunLog.Lines().empty());
@@ -35,7 +35,7 @@ TEST_F(StopProtocolTest, AnsweredNoTheRunGoesOnAndAsksAgainNextTime) {
 
 TEST_F(StopProtocolTest, AnsweredYesTheRunEndsWithOneLogLine) {
     eng.AtnVMStop();
-    host.Answers = {app::TMsgAnswer::Yes};
+    host.Answers = {host::TMsgAnswer::Yes};
     try {
         eng.CheckUserBreak();
         FAIL() << "no break";

@@ -1,10 +1,10 @@
-#include "app/RunLog.h"
+#include "engine/RunLog.h"
 
 #include "platform/CodePage.h"
 #include "platform/DateTime.h"
 #include "platform/FileUtil.h"
 
-namespace app {
+namespace engine {
 
 void TRunLog::AddLogLine(const std::string& text) {
     std::string line = "[";
@@ -14,7 +14,7 @@ void TRunLog::AddLogLine(const std::string& text) {
     lines_.push_back(std::move(line));
 }
 
-bool TRunLog::WriteLogFile(TRunHost& host, const std::string& logFile, bool overwrite) const {
+bool TRunLog::WriteLogFile(host::TRunHost& host, const std::string& logFile, bool overwrite) const {
     std::string block;
     for (const auto& line : lines_) {
         block += line;
@@ -25,22 +25,22 @@ bool TRunLog::WriteLogFile(TRunHost& host, const std::string& logFile, bool over
         platform::WriteFile(logFile, block, !overwrite);
         return true;
     } catch (const platform::EFileError&) {
-        host.MessageBox(TMsgKind::Error,
+        host.MessageBox(host::TMsgKind::Error,
                         platform::FromUtf8("ログファイル(") + logFile +
                             platform::FromUtf8(")を書き込めません．"),
-                        TMsgButtons::Ok);
+                        host::TMsgButtons::Ok);
         return false;
     }
 }
 
-bool CheckTempAndLog(TRunHost& host, bool showMessages, const std::string& tempDir,
+bool CheckTempAndLog(host::TRunHost& host, bool showMessages, const std::string& tempDir,
                      const std::string& logFile) {
     if (!tempDir.empty() && !platform::DirectoryExists(tempDir)) {
         if (showMessages)
-            host.MessageBox(TMsgKind::Error,
+            host.MessageBox(host::TMsgKind::Error,
                             platform::FromUtf8("一時ファイルディレクトリ(") + tempDir +
                                 platform::FromUtf8(")が無効です．"),
-                            TMsgButtons::Ok);
+                            host::TMsgButtons::Ok);
         return false;
     }
     // An empty LogFile means no log file.
@@ -49,16 +49,16 @@ bool CheckTempAndLog(TRunHost& host, bool showMessages, const std::string& tempD
     if (platform::CreateEmptyFile(logFile))
         return true;
     if (showMessages)
-        host.MessageBox(TMsgKind::Error,
+        host.MessageBox(host::TMsgKind::Error,
                         platform::FromUtf8("ログファイル(") + logFile +
                             platform::FromUtf8(")が無効です．"),
-                        TMsgButtons::Ok);
+                        host::TMsgButtons::Ok);
     return false;
 }
 
-void ShowLogFile(TRunHost& host, const std::string& logFile) {
+void ShowLogFile(host::TRunHost& host, const std::string& logFile) {
     if (!logFile.empty())
         host.OpenDocument(logFile);
 }
 
-} // namespace app
+} // namespace engine

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-namespace app {
+namespace host {
 
 enum class TMsgKind { Information, Error, Confirmation };
 enum class TMsgButtons { Ok, OkCancel, YesNo };
@@ -112,4 +112,4 @@ public:
     virtual void CloseMainWindow() = 0;
 };
 
-} // namespace app
+} // namespace host

@@ -2,24 +2,24 @@
 // with the run-log and debug-screen lines that every run writes.
 #pragma once
 
-#include "app/RunHost.h"
-#include "app/RunLog.h"
+#include "engine/RunLog.h"
+#include "host/RunHost.h"
 #include "platform/DateTime.h"
 
 #include <cstdint>
 #include <string>
 
-namespace app {
+namespace engine {
 
 enum TVMArchiverType { atLzh = 0, atZip = 1 };
 
 class TRunState {
 public:
-    explicit TRunState(TRunHost& host) : DeleteHistoryBefore(platform::Now()), host_(host) {}
+    explicit TRunState(host::TRunHost& host) : DeleteHistoryBefore(platform::Now()), host_(host) {}
     TRunState(const TRunState&) = delete;
     TRunState& operator=(const TRunState&) = delete;
 
-    TRunHost& Host() const { return host_; }
+    host::TRunHost& Host() const { return host_; }
 
     // Run state.
     bool BatchMode = false;
@@ -80,7 +80,7 @@ private:
         host_.ShowErrorLine(RunLog.Lines().back());
     }
 
-    TRunHost& host_;
+    host::TRunHost& host_;
 };
 
-} // namespace app
+} // namespace engine

@@ -2,12 +2,12 @@
 // the log file at its end; and the run-start check of the working directory and log file.
 #pragma once
 
-#include "app/RunHost.h"
+#include "host/RunHost.h"
 
 #include <string>
 #include <vector>
 
-namespace app {
+namespace engine {
 
 class TRunLog {
 public:
@@ -21,7 +21,7 @@ public:
     // Writes every line followed by CR LF, then one more CR LF, replacing or appending to the
     // log file. A failure shows the cannot-write message; the run's result is not affected.
     // Returns true when the file was written.
-    bool WriteLogFile(TRunHost& host, const std::string& logFile, bool overwrite) const;
+    bool WriteLogFile(host::TRunHost& host, const std::string& logFile, bool overwrite) const;
 
 private:
     std::vector<std::string> lines_;
@@ -29,10 +29,10 @@ private:
 
 // The check that starts every run: the working directory exists and the log file exists or
 // can be created. Shows the failure as an error box when asked to.
-bool CheckTempAndLog(TRunHost& host, bool showMessages, const std::string& tempDir,
+bool CheckTempAndLog(host::TRunHost& host, bool showMessages, const std::string& tempDir,
                      const std::string& logFile);
 
 // Opens the log file for the user.
-void ShowLogFile(TRunHost& host, const std::string& logFile);
+void ShowLogFile(host::TRunHost& host, const std::string& logFile);
 
-} // namespace app
+} // namespace engine
