@@ -129,6 +129,7 @@ void TVMEngine::DoTask(const definition::TVMTask& item) {
 void TVMEngine::BackupDirectory(const definition::TVMTask& item, const std::string& src) {
     host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
+    AdvanceProgress(src);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     const std::string ns = NormalisedPath(src);

@@ -85,6 +85,7 @@ void TVMEngine::ClearDirectory(const definition::TVMTask& item, const std::strin
                                platform::TDateTime cutoff) {
     host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
+    AdvanceProgress(src);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     const std::string prefix = platform::IncludeTrailingPathDelimiter(archiveDir);

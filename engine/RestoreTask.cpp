@@ -56,6 +56,7 @@ void TVMEngine::RemoveExtractionWorkFiles(const std::string& src, TVMFiles& dest
 void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::string& src) {
     host::TRunHost& host = state_.Host();
     const StatusPanelReset panelReset(host);
+    AdvanceProgress(src);
 
     const std::string archiveDir = ArchiveDirFor(src, item.DstDir);
     TVMFiles members, destFiles, destSubdirs, archSubdirs;

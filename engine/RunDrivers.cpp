@@ -35,6 +35,7 @@ void TVMEngine::EnterBusyState() {
     host.SetListEnabled(false);
     state_.Running = true;
     state_.Stopped = false;
+    state_.StopConfirmed = false;
     state_.UserBreakOccurred = false;
     host.SetActionEnabled(host::TAction::VMStop, true);
     state_.ErrorOccurred = false;
@@ -49,8 +50,8 @@ void TVMEngine::EnsureTempDir() {
 }
 
 void TVMEngine::AFProgress(int progressState, const archives::TExtractingInfoEx* info) {
-    const std::uint64_t now = platform::TickCount();
-    if (lastProgressTick_ != 0 && now - lastProgressTick_ < 400)
+    const std::uint64_t now = TickSource ? TickSource() : platform::TickCount();
+    if (lastProgressTick_ && now - *lastProgressTick_ < 400)
         return;
     host::TRunHost& host = state_.Host();
     const auto fileName = [info] {
@@ -73,7 +74,7 @@ namespace {
 class RunEnd {
 public:
     RunEnd(engine::TRunState& state, definition::TVMDefinition& def, bool close)
-        : state_(state), def_(def), close_(close) {}
+        : state_(state), def_(def), close_(close), showLog_(def.ShowLog) {}
     RunEnd(const RunEnd&) = delete;
     RunEnd& operator=(const RunEnd&) = delete;
     ~RunEnd() {
@@ -83,7 +84,7 @@ public:
         def_.UpdateTitle(host);
         if (!state_.LogFile.empty()) {
             state_.RunLog.WriteLogFile(host, state_.LogFile, state_.OverwriteLog);
-            if (state_.ErrorOccurred && def_.ShowLog)
+            if (state_.ErrorOccurred && showLog_)
                 engine::ShowLogFile(host, state_.LogFile);
         }
         if (close_)
@@ -94,7 +95,21 @@ private:
     engine::TRunState& state_;
     definition::TVMDefinition& def_;
     bool close_;
+    bool showLog_;
 };
+
+// The items a run works on, copied when it starts: nothing done to the definition while the
+// run goes on (the window refuses it, but the run does not rely on that) changes what it does.
+std::vector<std::unique_ptr<definition::TVMTask>> Snapshot(const definition::TVMDefinition& def) {
+    std::vector<std::unique_ptr<definition::TVMTask>> items;
+    items.reserve(def.Tasks.size());
+    for (const auto& task : def.Tasks) {
+        auto copy = std::make_unique<definition::TVMTask>();
+        copy->Assign(*task);
+        items.push_back(std::move(copy));
+    }
+    return items;
+}
 
 // Runs one item's task on a fresh copy of it, under the lock of its destination; returns 0 or
 // the code of the EVMError that ended it.
@@ -143,11 +158,13 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
                                              host::TMsgButtons::OkCancel) != host::TMsgAnswer::Ok)
         return;
 
-    for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
+    const auto items = Snapshot(def);
+    StartProgress(items, true);
+    for (std::size_t i = 0; i < items.size(); ++i) {
         state_.AddStampedLine("Backup job task number: " + std::to_string(i));
         state_.AddLogLine(Text("バックアップ処理項目番号＝") + std::to_string(i));
         host.SelectRow(static_cast<int>(i));
-        const int code = RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::Create,
+        const int code = RunItem(state_, *items[i], TDestinationLock::TMissing::Create,
                                  [this](const definition::TVMTask& t) { DoTask(t); });
         if (code == EVMError::UserBreakCode)
             break;
@@ -181,10 +198,12 @@ void TVMEngine::AtnVMRestoreExecute(definition::TVMDefinition& def) {
     if (!CheckRunStart(state_))
         return;
     RemoveStaleScratchDirs(state_);
-    for (std::size_t i = 0; i < def.Tasks.size(); ++i) {
+    const auto items = Snapshot(def);
+    StartProgress(items, false);
+    for (std::size_t i = 0; i < items.size(); ++i) {
         state_.AddStampedLine("Restore task job number: " + std::to_string(i));
         state_.AddLogLine(Text("復元処理項目番号＝") + std::to_string(i));
-        if (RunItem(state_, *def.Tasks[i], TDestinationLock::TMissing::RunUnlocked,
+        if (RunItem(state_, *items[i], TDestinationLock::TMissing::RunUnlocked,
                     [this](const definition::TVMTask& t) { DoRestoreTask(t); }) ==
             EVMError::UserBreakCode)
             break;
@@ -214,7 +233,9 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
     state_.AddLogLine(Text("履歴バックアップファイル削除開始：") + def.FileName);
     const RunEnd end(state_, def, false);
     RemoveStaleScratchDirs(state_);
-    for (const auto& task : def.Tasks)
+    const auto items = Snapshot(def);
+    StartProgress(items, false);
+    for (const auto& task : items)
         if (RunItem(state_, *task, TDestinationLock::TMissing::RunUnlocked,
                     [this, cutoff](const definition::TVMTask& t) { DoClearTask(t, cutoff); }) ==
             EVMError::UserBreakCode)

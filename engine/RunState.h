@@ -24,6 +24,9 @@ public:
     // Run state.
     bool BatchMode = false;
     bool Stopped = false;
+    // The stop was already confirmed (the window is closing): the next break check stops
+    // without asking.
+    bool StopConfirmed = false;
     // A run is in progress (the window must not close under it).
     bool Running = false;
     // The user confirmed a stop during this run (the run ended early).

@@ -21,6 +21,8 @@ void TVMEngine::CheckUserBreak() {
     if (!state_.Stopped)
         return;
     state_.Stopped = false;
+    if (state_.StopConfirmed)
+        UserBreak();
     // Unattended, the question comes only after a stop signal: it is answered Yes.
     if (host.ShowMessage(host::TMsgKind::Confirmation,
                          platform::FromUtf8("処理を中断しますか?[Y/N]"), host::TMsgButtons::YesNo,

@@ -11,7 +11,10 @@
 #include "engine/RunState.h"
 #include "select/TVMFiles.h"
 
+#include <functional>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,8 @@ public:
     // The facade's progress event: the progress text in the first status panel, changed at
     // most every 400 ms.
     void AFProgress(int state, const archives::TExtractingInfoEx* info);
+    // The millisecond clock of that throttle (tests replace it).
+    std::function<std::uint64_t()> TickSource;
 
     // Backs up one item, directory by directory (a fresh copy of the definition's item). Raises
     // EVMError with code 1 on a user break and code 2 when the item cannot run.
@@ -132,7 +137,17 @@ private:
     // Debug lines: a heading and "  " + each name.
     void ListNames(const std::string& heading, const std::vector<std::string>& names);
 
-    std::uint64_t lastProgressTick_ = 0;
+    // Progress over the directories of a run (see RunProgress.cpp).
+    int CountDirectories(const std::string& dir, const definition::TVMTask& item,
+                         bool chooseByItem);
+    void StartProgress(const std::vector<std::unique_ptr<definition::TVMTask>>& items,
+                       bool sourceTrees);
+    void AdvanceProgress(const std::string& dir);
+
+    std::optional<std::uint64_t> lastProgressTick_;
+    int progressDone_ = 0;
+    int progressTotal_ = 0;
+    int progressCounted_ = 0;
     // The archive directories of this run, each with the source directory that took it.
     std::map<std::string, std::string> archiveDirOwners_;
     engine::TRunState& state_;

@@ -90,6 +90,11 @@ public:
 
     // A run is busy (progress shown in the status bar) or idle again.
     virtual void SetBusy(bool busy) = 0;
+    // Whether the host shows the run's progress as a share of the directories it visits; the
+    // run counts them beforehand only then.
+    virtual bool ShowsRunProgress() const { return false; }
+    // The run has entered its `done`-th directory (1-based) of `total`, `directory`.
+    virtual void SetRunProgress(int /*done*/, int /*total*/, const std::string& /*directory*/) {}
 
     // The restore options dialog and the delete-history dialog; false when cancelled.
     virtual bool AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) = 0;
