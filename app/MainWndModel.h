@@ -47,6 +47,25 @@ public:
     // Opens a named definition (the open dialog's result, or a file handed to the program).
     bool OpenDefinition(const std::string& fileName);
 
+    // Runs of the open definition: backup, restore (with its options), history cleanup; and the
+    // stop action. Nothing starts while a run is going on.
+    void AtnVMExecute();
+    void AtnVMRestore();
+    void AtnVMClean();
+    void AtnVMStop();
+
+    // Item actions. The editor gets the item to change and answers true on OK. Add appends the
+    // new item on OK; edit changes the item of `row` in place (on a copy, taken back on OK);
+    // delete asks first (`shownSource` is the item's source as the question shows it); up and
+    // down swap the item with its neighbour, or only beep at the end of the list. Each returns
+    // true when it changed the definition, and does nothing during a run.
+    using TTaskEditor = std::function<bool(definition::TVMTask&)>;
+    bool AtnVMAdd(const TTaskEditor& editor);
+    bool AtnVMEdit(int row, const TTaskEditor& editor);
+    bool AtnVMDelete(int row, const std::string& shownSource);
+    bool AtnVMUp(int row);
+    bool AtnVMDown(int row);
+
     // True when the window may close; asks about unsaved changes.
     bool FormCloseQuery();
     // Remembers the open definition and saves the settings when it names an existing file.
@@ -56,6 +75,9 @@ public:
     int ExitStatus = ExitOk;
 
 private:
+    // Marks the definition as changed and brings the rows, title and actions up to date.
+    void Changed(bool refresh);
+    bool MoveItem(int row, int by);
     // Asks the save question for "new" or "open"; false when the caller must stop.
     bool ConfirmDiscard(const std::string& question);
 };
