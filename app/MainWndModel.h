@@ -33,6 +33,8 @@ public:
     // The open definition and its document state.
     definition::TVMDefinition Definition;
     std::string LastOpenedFileName;
+    // The support web page (a setting).
+    std::string SupportPage;
 
     // The archive facade, the engine's own switch set (with its presets) and the engine.
     archives::TArchiveFile AF;

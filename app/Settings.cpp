@@ -100,6 +100,9 @@ void LoadSettings(TMainWndModel& model) {
     model.ArchiverType = ini.ReadString("Options", "ArchiverType", "atLha") == "atZip"
                              ? engine::atZip
                              : engine::atLzh;
+    // Set by hand in the file; never written, so that a stored address stays as the user typed it.
+    const std::string supportPage = ini.ReadString("Options", "SupportPage", "");
+    model.SupportPage = supportPage.empty() ? DefaultSupportPage : supportPage;
 
     model.LastOpenedFileName = FromStore(ini.ReadString("State", "LastOpenedFileName", ""));
     host::TRunHost& host = model.Host();

@@ -13,6 +13,8 @@ std::string UserSettingsFile();
 std::string SystemSettingsFile();
 // The default log file: $XDG_STATE_HOME/Tarn/Velmoran/Velmoran.LOG.
 std::string DefaultLogFile();
+// The support web page opened from the help menu unless the settings name another.
+inline constexpr const char* DefaultSupportPage = "https://velmoran.org/support/";
 
 // Reads every value with its default and check; reports nothing (an unusable working
 // directory silently falls back to the private temporary directory).

@@ -1,5 +1,6 @@
 #include "ui/TFrmMainWnd.h"
 
+#include "app/Settings.h"
 #include "platform/CodePage.h"
 #include "ui/TFrmDeleteHistory.h"
 #include "ui/TFrmRestoreOptions.h"
@@ -13,13 +14,18 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QUrl>
+
+#include <algorithm>
+#include <optional>
 
 namespace ui {
 
@@ -44,6 +50,7 @@ constexpr int kConditionsWidth = 200;
 TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), model_(*this), startUp_(model_), args_(std::move(args)) {
     lvTask_ = new QTreeWidget(this);
+    lvTask_->setObjectName(QStringLiteral("LvTask"));
     lvTask_->setColumnCount(3);
     lvTask_->setHeaderLabels(
         {QStringLiteral("コピー元"), QStringLiteral("コピー先"), QStringLiteral("条件")});
@@ -60,65 +67,286 @@ TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
     lvTask_->installEventFilter(this);
     lvTask_->header()->installEventFilter(this);
     setCentralWidget(lvTask_);
-    connect(lvTask_, &QTreeWidget::itemSelectionChanged, this,
-            [this] { model_.Definition.UpdateTitle(*this); });
+    connect(lvTask_, &QTreeWidget::itemSelectionChanged, this, [this] {
+        // The run selects the row of the item it works on; the actions stay as the run set
+        // them until it has ended.
+        if (!model_.Running)
+            model_.Definition.UpdateTitle(*this);
+    });
+    connect(lvTask_, &QTreeWidget::itemDoubleClicked, this, [this] {
+        if (Action(host::TAction::VMEdit)->isEnabled())
+            VMEdit();
+    });
     connect(lvTask_->header(), &QHeaderView::sectionResized, this, [this] { RefreshList(); });
 
-    for (std::size_t i = 0; i < panels_.size(); ++i) {
-        panels_[i] = new QLabel(this);
-        panels_[i]->setFixedWidth(i == 0 ? 100 : 500);
-        statusBar()->addWidget(panels_[i]);
-    }
-
     CreateActions();
-    resize(560, 360);
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    resize(760, 420);
     model_.Definition.UpdateTitle(*this);
 }
 
 TFrmMainWnd::~TFrmMainWnd() = default;
 
-QAction* TFrmMainWnd::AddAction(host::TAction id, const char* caption, const char* hint) {
+QAction* TFrmMainWnd::AddAction(host::TAction id, const char* caption, const char* hint,
+                                void (TFrmMainWnd::*handler)()) {
     auto* action = new QAction(QString::fromUtf8(caption), this);
     action->setStatusTip(QString::fromUtf8(hint));
     action->setToolTip(QString::fromUtf8(hint));
+    connect(action, &QAction::triggered, this, handler);
     actions_[static_cast<std::size_t>(id)] = action;
     return action;
 }
 
 void TFrmMainWnd::CreateActions() {
     using host::TAction;
-    QAction* fileNew =
-        AddAction(TAction::FileNew, "新規作成(&N)", "新しくバックアップ内容定義を作成します");
-    QAction* fileOpen =
-        AddAction(TAction::FileOpen, "開く(&O)...", "バックアップ内容定義を読み込みます");
-    QAction* fileSave =
-        AddAction(TAction::FileSave, "保存する(&S)", "バックアップ内容定義を保存します");
-    QAction* fileSaveAs = AddAction(TAction::FileSaveAs, "名前をつけて保存する(&A)...",
-                                    "バックアップ内容定義に名前をつけて保存します");
-    QAction* fileExit = AddAction(TAction::FileExit, "終了(&X)", "Velmoranを終了します");
-    connect(fileNew, &QAction::triggered, this, [this] { model_.AtnFileNew(); });
-    connect(fileOpen, &QAction::triggered, this, [this] { model_.AtnFileOpen(); });
-    connect(fileSave, &QAction::triggered, this, [this] { model_.AtnFileSave(); });
-    connect(fileSaveAs, &QAction::triggered, this, [this] { model_.AtnFileSaveAs(); });
-    connect(fileExit, &QAction::triggered, this, [this] { close(); });
+    AddAction(TAction::FileNew, "新規作成(&N)", "新しくバックアップ内容定義を作成します",
+              &TFrmMainWnd::FileNew);
+    AddAction(TAction::FileOpen, "開く(&O)...", "バックアップ内容定義を読み込みます",
+              &TFrmMainWnd::FileOpen);
+    AddAction(TAction::FileSave, "保存する(&S)", "バックアップ内容定義を保存します",
+              &TFrmMainWnd::FileSave);
+    AddAction(TAction::FileSaveAs, "名前をつけて保存する(&A)...",
+              "バックアップ内容定義に名前をつけて保存します", &TFrmMainWnd::FileSaveAs);
+    AddAction(TAction::FileExit, "終了(&X)", "Velmoranを終了します", &TFrmMainWnd::FileExit);
+    AddAction(TAction::VMExecute, "バックアップ実行(&E)...", "バックアップを実行します",
+              &TFrmMainWnd::VMExecute);
+    AddAction(TAction::VMStop, "バックアップ中断(&S)...", "バックアップを中断します",
+              &TFrmMainWnd::VMStop);
+    // The actions without a mnemonic of their own get one, so that the keyboard reaches them.
+    AddAction(TAction::VMRestore, "復元(&R)", "バックアップしておいたファイルの復元",
+              &TFrmMainWnd::VMRestore);
+    AddAction(TAction::VMClean, "世代バックアップファイルを削除する(&H)",
+              "世代バックアップファイルを削除し、ディスク領域を節約します", &TFrmMainWnd::VMClean);
+    AddAction(TAction::VMAdd, "項目追加(&A)...", "バックアップ項目を追加します",
+              &TFrmMainWnd::VMAdd);
+    AddAction(TAction::VMEdit, "項目編集(&E)...", "バックアップ項目を編集します",
+              &TFrmMainWnd::VMEdit);
+    AddAction(TAction::VMDelete, "項目削除(&D)...", "バックアップ項目を削除します",
+              &TFrmMainWnd::VMDelete);
+    AddAction(TAction::VMNotes, "バックアップ定義の補足設定(&T)",
+              "バックアップ定義の追加設定をします", &TFrmMainWnd::VMNotes);
+    AddAction(TAction::VMUp, "上へ(&U)", "選択中の項目の優先順位を上げます。", &TFrmMainWnd::VMUp);
+    AddAction(TAction::VMDown, "下へ(&W)", "選択中の項目の優先順位を下げます。",
+              &TFrmMainWnd::VMDown);
+    AddAction(TAction::OptionsOptions, "環境設定(&O)...", "Velmoranの動作を設定します",
+              &TFrmMainWnd::OptionsOptions);
+    AddAction(TAction::OptionsScheduler, "スケジュール(&S)...",
+              "Velmoranを自動的に実行する設定を行います", &TFrmMainWnd::OptionsScheduler);
+    AddAction(TAction::OptionsRegister, "レジストリ登録(&R)",
+              "Velmoranの関連ファイルをレジストリに登録します．", &TFrmMainWnd::OptionsRegister);
+    AddAction(TAction::OptionsUnRegister, "レジストリ登録削除(&U)",
+              "Velmoranの関連ファイルのレジストリ登録を削除します．",
+              &TFrmMainWnd::OptionsUnRegister);
+    AddAction(TAction::HelpIndex, "Velmoranヘルプ(&H)", "Velmoranのオンラインヘルプを表示します",
+              &TFrmMainWnd::HelpIndex);
+    AddAction(TAction::HelpHomePage, "Tarnのひろばを開く(&K)...",
+              "Velmoranのサポートページを開きます", &TFrmMainWnd::HelpHomePage);
+    AddAction(TAction::HelpAbout, "バージョン情報(&A)...", "Velmoranの情報を表示します",
+              &TFrmMainWnd::HelpAbout);
+    Action(TAction::FileNew)->setShortcut(QKeySequence::New);
+    Action(TAction::FileOpen)->setShortcut(QKeySequence::Open);
+    Action(TAction::FileSave)->setShortcut(QKeySequence::Save);
+    Action(TAction::HelpIndex)->setShortcut(QKeySequence::HelpContents);
+    for (QAction* action : actions_)
+        addAction(action);
+}
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addAction(fileNew);
-    file->addAction(fileOpen);
-    file->addSeparator();
-    file->addAction(fileSave);
-    file->addAction(fileSaveAs);
-    file->addSeparator();
-    file->addAction(fileExit);
+void TFrmMainWnd::CreateMenus() {
+    using host::TAction;
+    // Null stands for a separator.
+    const auto menu = [this](const char* title,
+                             std::initializer_list<std::optional<TAction>> items) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(title));
+        for (const auto& item : items) {
+            if (item)
+                m->addAction(Action(*item));
+            else
+                m->addSeparator();
+        }
+        menus_.push_back(m);
+    };
+    const std::nullopt_t sep = std::nullopt;
+    menu("&File", {TAction::FileNew, TAction::FileOpen, sep, TAction::FileSave, TAction::FileSaveAs,
+                   sep, TAction::FileExit});
+    menu("&Velmoran", {TAction::VMExecute, TAction::VMStop, sep, TAction::VMRestore,
+                       TAction::VMClean, sep, TAction::VMAdd, TAction::VMEdit, TAction::VMDelete,
+                       TAction::VMNotes, TAction::VMUp, TAction::VMDown});
+    menu("&Options", {TAction::OptionsOptions, TAction::OptionsScheduler, sep,
+                      TAction::OptionsRegister, TAction::OptionsUnRegister});
+    menu("&Help", {TAction::HelpIndex, TAction::HelpHomePage, sep, TAction::HelpAbout});
+}
 
+void TFrmMainWnd::CreateToolBar() {
+    using host::TAction;
     QToolBar* toolBar = addToolBar(QStringLiteral("ToolBar1"));
     toolBar->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar->addAction(fileNew);
-    toolBar->addAction(fileOpen);
-    toolBar->addAction(fileSave);
-    toolBar->addSeparator();
-    toolBar->addAction(fileExit);
+    toolBar->setMovable(false);
+    const std::optional<TAction> sep;
+    for (const std::optional<TAction>& item : {std::optional<TAction>(TAction::FileNew),
+                                               std::optional<TAction>(TAction::FileOpen),
+                                               std::optional<TAction>(TAction::FileSave),
+                                               sep,
+                                               std::optional<TAction>(TAction::VMExecute),
+                                               std::optional<TAction>(TAction::VMStop),
+                                               sep,
+                                               std::optional<TAction>(TAction::VMRestore),
+                                               std::optional<TAction>(TAction::VMClean),
+                                               sep,
+                                               std::optional<TAction>(TAction::VMAdd),
+                                               std::optional<TAction>(TAction::VMEdit),
+                                               std::optional<TAction>(TAction::VMDelete),
+                                               std::optional<TAction>(TAction::VMNotes),
+                                               std::optional<TAction>(TAction::VMUp),
+                                               std::optional<TAction>(TAction::VMDown),
+                                               sep,
+                                               std::optional<TAction>(TAction::OptionsOptions),
+                                               sep,
+                                               std::optional<TAction>(TAction::HelpIndex),
+                                               std::optional<TAction>(TAction::HelpHomePage),
+                                               std::optional<TAction>(TAction::HelpAbout),
+                                               sep,
+                                               std::optional<TAction>(TAction::FileExit)}) {
+        if (item)
+            toolBar->addAction(Action(*item));
+        else
+            toolBar->addSeparator();
+    }
 }
+
+void TFrmMainWnd::CreateStatusBar() {
+    // The progress text and the current directory are shown whole: the widths are minimums.
+    for (std::size_t i = 0; i < panels_.size(); ++i) {
+        panels_[i] = new QLabel(this);
+        panels_[i]->setObjectName(QStringLiteral("SBar1Panel%1").arg(i));
+        panels_[i]->setMinimumWidth(i == 0 ? 100 : 500);
+        statusBar()->addWidget(panels_[i], i == 0 ? 0 : 1);
+    }
+    runProgress_ = new QProgressBar(this);
+    runProgress_->setObjectName(QStringLiteral("RunProgress"));
+    runProgress_->setFixedWidth(180);
+    runProgress_->setFormat(QStringLiteral("%v / %m"));
+    runProgress_->setVisible(false);
+    statusBar()->addPermanentWidget(runProgress_);
+}
+
+int TFrmMainWnd::TextWidth(const std::string& text) const {
+    return fontMetrics().horizontalAdvance(Q(text));
+}
+
+void TFrmMainWnd::FileNew() {
+    model_.AtnFileNew();
+}
+
+void TFrmMainWnd::FileOpen() {
+    model_.AtnFileOpen();
+}
+
+void TFrmMainWnd::FileSave() {
+    model_.AtnFileSave();
+}
+
+void TFrmMainWnd::FileSaveAs() {
+    model_.AtnFileSaveAs();
+}
+
+void TFrmMainWnd::FileExit() {
+    close();
+}
+
+void TFrmMainWnd::Run(void (app::TMainWndModel::*run)()) {
+    try {
+        (model_.*run)();
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    }
+    if (closeAfterRun_ && !model_.Running) {
+        closeAfterRun_ = false;
+        CloseMainWindow();
+    }
+}
+
+void TFrmMainWnd::VMExecute() {
+    Run(&app::TMainWndModel::AtnVMExecute);
+}
+
+void TFrmMainWnd::VMStop() {
+    model_.AtnVMStop();
+}
+
+void TFrmMainWnd::VMRestore() {
+    Run(&app::TMainWndModel::AtnVMRestore);
+}
+
+void TFrmMainWnd::VMClean() {
+    Run(&app::TMainWndModel::AtnVMClean);
+}
+
+void TFrmMainWnd::NotAvailable(const char* what) {
+    ShowMessage(host::TMsgKind::Information,
+                platform::FromUtf8(what) + platform::FromUtf8("はこの版ではまだ使えません．"),
+                host::TMsgButtons::Ok, host::TMsgAnswer::Ok);
+}
+
+void TFrmMainWnd::VMAdd() {
+    if (!TaskEditor) {
+        NotAvailable("バックアップ項目の編集画面");
+        return;
+    }
+    model_.AtnVMAdd(TaskEditor);
+}
+
+void TFrmMainWnd::VMEdit() {
+    if (!TaskEditor) {
+        NotAvailable("バックアップ項目の編集画面");
+        return;
+    }
+    model_.AtnVMEdit(SelectedRow(), TaskEditor);
+}
+
+void TFrmMainWnd::VMDelete() {
+    const int row = SelectedRow();
+    if (row < 0 || row >= static_cast<int>(model_.Definition.Tasks.size()))
+        return;
+    const std::string& source = model_.Definition.Tasks[static_cast<std::size_t>(row)]->SrcDirs;
+    model_.AtnVMDelete(row, MinimizeName(source, width() / 2,
+                                         [this](const std::string& t) { return TextWidth(t); }));
+}
+
+void TFrmMainWnd::VMNotes() {
+    NotAvailable("バックアップ定義の補足設定");
+}
+
+void TFrmMainWnd::VMUp() {
+    model_.AtnVMUp(SelectedRow());
+}
+
+void TFrmMainWnd::VMDown() {
+    model_.AtnVMDown(SelectedRow());
+}
+
+void TFrmMainWnd::OptionsOptions() {
+    NotAvailable("環境設定");
+}
+
+void TFrmMainWnd::OptionsScheduler() {
+    NotAvailable("スケジュール設定");
+}
+
+void TFrmMainWnd::OptionsRegister() {}
+
+void TFrmMainWnd::OptionsUnRegister() {}
+
+void TFrmMainWnd::HelpIndex() {
+    OpenDocument(app::HelpFile());
+}
+
+void TFrmMainWnd::HelpHomePage() {
+    OpenDocument(model_.SupportPage.empty() ? app::DefaultSupportPage : model_.SupportPage);
+}
+
+void TFrmMainWnd::HelpAbout() {}
 
 void TFrmMainWnd::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -132,6 +360,22 @@ void TFrmMainWnd::WMStartUp() {
 }
 
 void TFrmMainWnd::closeEvent(QCloseEvent* event) {
+    if (model_.Running) {
+        // The run still uses the definition and the log: it stops at its next safe point,
+        // and the window closes once it has ended.
+        event->ignore();
+        if (closeAfterRun_)
+            return;
+        if (ShowMessage(host::TMsgKind::Confirmation,
+                        platform::FromUtf8("バックアップ処理の実行中です．\r\n"
+                                           "処理を中断してVelmoranを終了しますか？[Y/N]"),
+                        host::TMsgButtons::YesNo, host::TMsgAnswer::No) == host::TMsgAnswer::Yes) {
+            closeAfterRun_ = true;
+            model_.StopConfirmed = true;
+            model_.AtnVMStop();
+        }
+        return;
+    }
     if (!model_.FormCloseQuery()) {
         event->ignore();
         return;
@@ -202,24 +446,37 @@ void TFrmMainWnd::SetStatusText(int panel, const std::string& text) {
 
 void TFrmMainWnd::ProcessEvents() {
     QApplication::processEvents();
+    if (OnProcessEvents)
+        OnProcessEvents();
 }
 
 void TFrmMainWnd::SetTitle(const std::string& title) {
     setWindowTitle(Q(title));
-    // The title update also sizes the marker panel to hold "*変更*".
-    panels_[0]->setFixedWidth(
-        panels_[0]->fontMetrics().horizontalAdvance(QStringLiteral("*変更*")) + 8);
 }
 
 void TFrmMainWnd::SetBusy(bool busy) {
-    // Room for the progress text while busy; the title update sizes the panel again after.
-    if (busy)
-        panels_[0]->setFixedWidth(panels_[0]->fontMetrics().horizontalAdvance(
-                                      QStringLiteral("12345678 bytes - 01234567890123456789.TXT")) +
-                                  8);
+    // Room for the progress text while busy; longer texts widen the panel.
+    panels_[0]->setMinimumWidth(busy ? panels_[0]->fontMetrics().horizontalAdvance(QStringLiteral(
+                                           "12345678 bytes - 01234567890123456789.TXT")) +
+                                           8
+                                     : 100);
+    runProgress_->setRange(0, 0);
+    runProgress_->setValue(0);
+    runProgress_->setVisible(busy);
+    if (!busy)
+        panels_[1]->clear();
+}
+
+void TFrmMainWnd::SetRunProgress(int done, int total, const std::string& directory) {
+    runProgress_->setRange(0, std::max(total, 1));
+    runProgress_->setValue(std::min(done, std::max(total, 1)));
+    if (!directory.empty())
+        SetStatusText(1, directory);
 }
 
 bool TFrmMainWnd::AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) {
+    if (RestoreOptionsHook)
+        return RestoreOptionsHook(overwriteLatestFile, deleteNotContained);
     TFrmRestoreOptions dialog(this);
     dialog.OverwriteLatestFile = overwriteLatestFile;
     dialog.DeleteNotContained = deleteNotContained;
@@ -231,6 +488,8 @@ bool TFrmMainWnd::AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotCo
 }
 
 bool TFrmMainWnd::AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& deleteBefore) {
+    if (DeleteHistoryHook)
+        return DeleteHistoryHook(mode, days, deleteBefore);
     TFrmDeleteHistory dialog(this);
     dialog.Mode = mode;
     dialog.Days = days;
@@ -316,10 +575,18 @@ std::optional<std::string> TFrmMainWnd::AskSaveFileName() {
 }
 
 void TFrmMainWnd::OpenDocument(const std::string& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFile::decodeName(path.c_str())));
+    if (OpenDocumentHook) {
+        OpenDocumentHook(path);
+        return;
+    }
+    // Addresses go to the browser, paths to the program the desktop opens them with.
+    const QString text = QFile::decodeName(path.c_str());
+    QDesktopServices::openUrl(text.contains(QStringLiteral("://")) ? QUrl(text)
+                                                                   : QUrl::fromLocalFile(text));
 }
 
 void TFrmMainWnd::Beep() {
+    ++beeps_;
     QApplication::beep();
 }
 

@@ -14,6 +14,8 @@
 
 class QAction;
 class QLabel;
+class QMenu;
+class QProgressBar;
 class QTreeWidget;
 
 namespace ui {
@@ -29,14 +31,26 @@ public:
     app::TStartUp& StartUp() { return startUp_; }
     QTreeWidget* LvTask() const { return lvTask_; }
     QLabel* StatusPanel(int index) const { return panels_[static_cast<std::size_t>(index)]; }
+    QProgressBar* RunProgressBar() const { return runProgress_; }
     QAction* Action(host::TAction action) const {
         return actions_[static_cast<std::size_t>(action)];
     }
+    // The menus in menu-bar order: File, the program's menu, Options, Help.
+    const std::vector<QMenu*>& Menus() const { return menus_; }
 
     // Replace the modal boxes and file dialogs (tests script the answers through these).
     std::function<host::TMsgAnswer(host::TMsgKind, const std::string&, host::TMsgButtons)>
         MessageHook;
     std::function<std::optional<std::string>(bool save)> FileDialogHook;
+    std::function<bool(bool& overwriteLatestFile, bool& deleteNotContained)> RestoreOptionsHook;
+    std::function<bool(std::int32_t& mode, std::int32_t& days, double& deleteBefore)>
+        DeleteHistoryHook;
+    // The item editor: changes the item and answers true on OK.
+    app::TMainWndModel::TTaskEditor TaskEditor;
+    // Runs at every event processing of a run (tests act in the middle of a run through it).
+    std::function<void()> OnProcessEvents;
+    // Documents and addresses handed to the desktop (tests record them instead).
+    std::function<void(const std::string&)> OpenDocumentHook;
 
     // TRunHost
     host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
@@ -47,6 +61,8 @@ public:
     void ShowDebugScreen() override {}
     void ClearDebugScreen() override { debugLines_.clear(); }
     void SetBusy(bool busy) override;
+    bool ShowsRunProgress() const override { return true; }
+    void SetRunProgress(int done, int total, const std::string& directory) override;
     bool AskRestoreOptions(bool& overwriteLatestFile, bool& deleteNotContained) override;
     bool AskDeleteHistory(std::int32_t& mode, std::int32_t& days, double& deleteBefore) override;
     void SetStatusText(int panel, const std::string& text) override;
@@ -70,6 +86,8 @@ public:
 
     // Lines written to the debug screen in debug mode.
     const QStringList& DebugLines() const { return debugLines_; }
+    // Beeps sounded so far (up and down at the ends of the list).
+    int BeepCount() const { return beeps_; }
 
 public slots:
     void WMStartUp();
@@ -81,16 +99,55 @@ protected:
 
 private:
     void CreateActions();
-    QAction* AddAction(host::TAction id, const char* caption, const char* hint);
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    QAction* AddAction(host::TAction id, const char* caption, const char* hint,
+                       void (TFrmMainWnd::*handler)());
+
+    // Action handlers.
+    void FileNew();
+    void FileOpen();
+    void FileSave();
+    void FileSaveAs();
+    void FileExit();
+    void VMExecute();
+    void VMStop();
+    void VMRestore();
+    void VMClean();
+    void VMAdd();
+    void VMEdit();
+    void VMDelete();
+    void VMNotes();
+    void VMUp();
+    void VMDown();
+    void OptionsOptions();
+    void OptionsScheduler();
+    void OptionsRegister();
+    void OptionsUnRegister();
+    void HelpIndex();
+    void HelpHomePage();
+    void HelpAbout();
+
+    // Runs one of the three runs; an error that escapes it reaches the error box, and a close
+    // asked for during the run follows once it has ended.
+    void Run(void (app::TMainWndModel::*run)());
+    // An action whose dialog this build does not have yet.
+    void NotAvailable(const char* what);
+    int TextWidth(const std::string& text) const;
 
     app::TMainWndModel model_;
     app::TStartUp startUp_;
     std::vector<std::string> args_;
     QTreeWidget* lvTask_ = nullptr;
     std::array<QLabel*, 2> panels_{};
+    QProgressBar* runProgress_ = nullptr;
     std::array<QAction*, host::ActionCount> actions_{};
+    std::vector<QMenu*> menus_;
     QStringList debugLines_;
     bool closeQueued_ = false;
+    bool closeAfterRun_ = false;
+    int beeps_ = 0;
 };
 
 } // namespace ui

@@ -1,0 +1,542 @@
+// The main window's actions and runs under Qt's offscreen platform: action states, menus and
+// toolbar, runs with their busy state, stop and close during a run, item actions, progress.
+#include "definition/TVMDefinition.h"
+#include "tests/support/RecordingHost.h"
+#include "tests/support/XdgSandbox.h"
+#include "ui/TFrmMainWnd.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QProgressBar>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+
+using host::TAction;
+using testing_support::RecordingHost;
+using testing_support::XdgSandbox;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::array kAllActions = {TAction::FileNew,
+                                    TAction::FileOpen,
+                                    TAction::FileSave,
+                                    TAction::FileSaveAs,
+                                    TAction::FileExit,
+                                    TAction::VMExecute,
+                                    TAction::VMStop,
+                                    TAction::VMRestore,
+                                    TAction::VMClean,
+                                    TAction::VMAdd,
+                                    TAction::VMEdit,
+                                    TAction::VMDelete,
+                                    TAction::VMNotes,
+                                    TAction::VMUp,
+                                    TAction::VMDown,
+                                    TAction::OptionsOptions,
+                                    TAction::OptionsScheduler,
+                                    TAction::OptionsRegister,
+                                    TAction::OptionsUnRegister,
+                                    TAction::HelpIndex,
+                                    TAction::HelpHomePage,
+                                    TAction::HelpAbout};
+
+void WriteFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+int CountFiles(const fs::path& dir) {
+    if (!fs::exists(dir))
+        return 0;
+    int n = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        n += e.is_regular_file() ? 1 : 0;
+    return n;
+}
+
+// The texts of the menu's entries, "-" for a separator.
+QStringList MenuTexts(const QList<QAction*>& actions) {
+    QStringList texts;
+    for (const QAction* a : actions)
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return texts;
+}
+
+} // namespace
+
+class MainWindowRunTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<XdgSandbox> xdg;
+    std::string definitionPath;
+    std::vector<fs::path> sources;
+    std::vector<fs::path> destinations;
+
+    // A definition of `items` items, each a source tree of `dirs` directories with a few files.
+    void MakeDefinition(int items, int dirs) {
+        definition::TVMDefinition def;
+        sources.clear();
+        destinations.clear();
+        for (int i = 0; i < items; ++i) {
+            const fs::path src = fs::path(xdg->Dir() / "src") / ("item" + std::to_string(i));
+            for (int d = 0; d < dirs; ++d)
+                for (int f = 0; f < 3; ++f)
+                    WriteFile(src / ("dir" + std::to_string(d)) /
+                                  ("f" + std::to_string(f) + ".txt"),
+                              std::string(200 + f, static_cast<char>('a' + d % 26)));
+            auto task = std::make_unique<definition::TVMTask>();
+            task->SrcDirs = src.string();
+            task->DstDir = xdg->Dir() / ("dst" + std::to_string(i));
+            def.Tasks.push_back(std::move(task));
+            sources.push_back(src);
+            destinations.push_back(xdg->Dir() / ("dst" + std::to_string(i)));
+        }
+        def.FileName = xdg->Dir() / "Runs.VMP";
+        RecordingHost quiet;
+        def.SaveToFile(quiet);
+        definitionPath = def.FileName;
+    }
+
+    std::unique_ptr<ui::TFrmMainWnd> OpenWindow(std::vector<std::string> args) {
+        const QString title =
+            args.empty() ? QStringLiteral("Untitled - Velmoran")
+                         : QString::fromStdString(fs::path(args[0]).filename().string()) +
+                               QStringLiteral(" - Velmoran");
+        auto window = std::make_unique<ui::TFrmMainWnd>(std::move(args));
+        window->show();
+        // The start-up runs from the posted message once the window is shown: it loads the
+        // settings and the archiver library, then the definition.
+        bool started = false;
+        window->OnProcessEvents = nullptr;
+        QTimer::singleShot(0, [&] { started = true; });
+        [&] { QTRY_VERIFY(started); }();
+        [&] { QTRY_COMPARE(window->windowTitle(), title); }();
+        QCoreApplication::processEvents();
+        return window;
+    }
+
+    std::unique_ptr<ui::TFrmMainWnd> OpenDefinition() { return OpenWindow({definitionPath}); }
+
+private slots:
+    void init() { xdg = std::make_unique<XdgSandbox>(); }
+    void cleanup() { xdg.reset(); }
+
+    void menusAndToolBarHoldEveryActionInOrder() {
+        MakeDefinition(1, 1);
+        auto window = OpenDefinition();
+        const auto& menus = window->Menus();
+        QCOMPARE(menus.size(), std::size_t{4});
+        QCOMPARE(menus[0]->title(), QStringLiteral("&File"));
+        QCOMPARE(MenuTexts(menus[0]->actions()),
+                 QStringList({"新規作成(&N)", "開く(&O)...", "-", "保存する(&S)",
+                              "名前をつけて保存する(&A)...", "-", "終了(&X)"}));
+        QCOMPARE(MenuTexts(menus[1]->actions()),
+                 QStringList({"バックアップ実行(&E)...", "バックアップ中断(&S)...", "-", "復元(&R)",
+                              "世代バックアップファイルを削除する(&H)", "-", "項目追加(&A)...",
+                              "項目編集(&E)...", "項目削除(&D)...",
+                              "バックアップ定義の補足設定(&T)", "上へ(&U)", "下へ(&W)"}));
+        QCOMPARE(MenuTexts(menus[2]->actions()),
+                 QStringList({"環境設定(&O)...", "スケジュール(&S)...", "-", "レジストリ登録(&R)",
+                              "レジストリ登録削除(&U)"}));
+        QCOMPARE(MenuTexts(menus[3]->actions()),
+                 QStringList({"Velmoranヘルプ(&H)", "Tarnのひろばを開く(&K)...", "-",
+                              "バージョン情報(&A)..."}));
+        // Every menu and entry is reachable by its mnemonic.
+        for (QMenu* m : menus) {
+            QVERIFY(m->title().contains('&'));
+            for (const QAction* a : m->actions())
+                QVERIFY2(a->isSeparator() || a->text().contains('&'), qPrintable(a->text()));
+        }
+
+        auto* toolBar = window->findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+        QVERIFY(toolBar);
+        QStringList order;
+        for (const QAction* a : toolBar->actions())
+            order << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        const auto text = [&](TAction a) { return window->Action(a)->text(); };
+        QCOMPARE(order, QStringList({text(TAction::FileNew),
+                                     text(TAction::FileOpen),
+                                     text(TAction::FileSave),
+                                     "-",
+                                     text(TAction::VMExecute),
+                                     text(TAction::VMStop),
+                                     "-",
+                                     text(TAction::VMRestore),
+                                     text(TAction::VMClean),
+                                     "-",
+                                     text(TAction::VMAdd),
+                                     text(TAction::VMEdit),
+                                     text(TAction::VMDelete),
+                                     text(TAction::VMNotes),
+                                     text(TAction::VMUp),
+                                     text(TAction::VMDown),
+                                     "-",
+                                     text(TAction::OptionsOptions),
+                                     "-",
+                                     text(TAction::HelpIndex),
+                                     text(TAction::HelpHomePage),
+                                     text(TAction::HelpAbout),
+                                     "-",
+                                     text(TAction::FileExit)}));
+        QCOMPARE(window->Action(TAction::VMClean)->statusTip(),
+                 QStringLiteral("世代バックアップファイルを削除し、ディスク領域を節約します"));
+    }
+
+    void actionStatesFollowTheDefinition() {
+        auto window = OpenWindow({});
+        const auto enabled = [&](TAction a) { return window->Action(a)->isEnabled(); };
+        // Untitled and empty: nothing to save as, run, edit or schedule.
+        for (TAction a :
+             {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore, TAction::VMClean,
+              TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown,
+              TAction::OptionsScheduler, TAction::VMStop, TAction::FileSave})
+            QVERIFY2(!enabled(a), qPrintable(window->Action(a)->text()));
+        for (TAction a : {TAction::FileNew, TAction::FileOpen, TAction::FileExit, TAction::VMAdd,
+                          TAction::VMNotes, TAction::OptionsOptions, TAction::HelpAbout})
+            QVERIFY(enabled(a));
+
+        MakeDefinition(2, 1);
+        QVERIFY(window->Model().OpenDefinition(definitionPath));
+        QVERIFY(enabled(TAction::VMExecute) && enabled(TAction::FileSaveAs));
+        QVERIFY(enabled(TAction::OptionsScheduler));
+        QVERIFY(!enabled(TAction::VMEdit));
+        // A click on a row enables the row's actions; no change, nothing to save.
+        QTest::mouseClick(
+            window->LvTask()->viewport(), Qt::LeftButton, {},
+            window->LvTask()->visualItemRect(window->LvTask()->topLevelItem(1)).center());
+        QCOMPARE(window->SelectedRow(), 1);
+        for (TAction a : {TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown})
+            QVERIFY(enabled(a));
+        QVERIFY(!enabled(TAction::FileSave));
+
+        // Deleting the items one by one: the last one takes run, save as and cleanup along.
+        window->MessageHook = [](host::TMsgKind, const std::string&, host::TMsgButtons) {
+            return host::TMsgAnswer::Yes;
+        };
+        window->Action(TAction::VMDelete)->trigger();
+        QVERIFY(enabled(TAction::FileSave) && enabled(TAction::VMExecute));
+        window->SelectRow(0);
+        window->Action(TAction::VMDelete)->trigger();
+        QVERIFY(window->Model().Definition.Tasks.empty());
+        for (TAction a : {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore,
+                          TAction::VMClean, TAction::VMEdit})
+            QVERIFY(!enabled(a));
+    }
+
+    void theBusyStateHoldsForTheWholeRunAndNothingChangesTheDefinition() {
+        MakeDefinition(3, 4);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        int calls = 0;
+        int selectionsSeen = 0;
+        int lastSelected = -1;
+        QStringList wronglyEnabled;
+        w->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            wronglyEnabled << QStringLiteral("asked: ") + QString::fromStdString(text);
+            return host::TMsgAnswer::Yes;
+        };
+        w->FileDialogHook = [&](bool) -> std::optional<std::string> {
+            wronglyEnabled << QStringLiteral("file dialog");
+            return std::nullopt;
+        };
+        w->OnProcessEvents = [&] {
+            ++calls;
+            if (w->SelectedRow() != lastSelected) {
+                lastSelected = w->SelectedRow();
+                ++selectionsSeen;
+            }
+            for (TAction a : kAllActions)
+                if (w->Action(a)->isEnabled() != (a == TAction::VMStop))
+                    wronglyEnabled << w->Action(a)->text();
+            if (w->LvTask()->isEnabled())
+                wronglyEnabled << QStringLiteral("list");
+            // What a user might press mid-run; none of it may touch the definition.
+            w->Model().AtnFileNew();
+            w->Model().AtnFileOpen();
+            w->Model().AtnVMDelete(0, "x");
+            w->Model().AtnVMUp(1);
+            w->Model().AtnVMAdd([](definition::TVMTask&) { return true; });
+        };
+        w->Action(TAction::VMExecute)->trigger();
+        w->OnProcessEvents = nullptr;
+
+        QVERIFY(calls > 3);
+        QVERIFY2(selectionsSeen >= 3, "the run selects the row of each item");
+        wronglyEnabled.removeDuplicates();
+        QVERIFY2(wronglyEnabled.isEmpty(), qPrintable(wronglyEnabled.join(", ")));
+        QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{3});
+        QVERIFY(!w->Model().Definition.Modified);
+        for (const auto& dst : destinations)
+            QVERIFY2(CountFiles(dst) > 0, dst.c_str());
+        QVERIFY(!w->Model().ErrorOccurred);
+        // Idle again: the actions are back, stop is off.
+        QVERIFY(w->Action(TAction::FileNew)->isEnabled());
+        QVERIFY(!w->Action(TAction::VMStop)->isEnabled());
+        QVERIFY(w->LvTask()->isEnabled());
+    }
+
+    void stopAsksAndNoCarriesOnYesStops() {
+        MakeDefinition(3, 3);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        std::vector<std::string> asked;
+        host::TMsgAnswer answer = host::TMsgAnswer::No;
+        w->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            asked.push_back(text);
+            return answer;
+        };
+        bool pressed = false;
+        w->OnProcessEvents = [&] {
+            if (!pressed && w->Action(TAction::VMStop)->isEnabled() && w->SelectedRow() == 1) {
+                pressed = true;
+                w->Action(TAction::VMStop)->trigger();
+            }
+        };
+        w->Action(TAction::VMExecute)->trigger();
+        QVERIFY(pressed);
+        QCOMPARE(asked.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(asked[0]), QStringLiteral("処理を中断しますか?[Y/N]"));
+        QVERIFY(!w->Model().UserBreakOccurred);
+        QVERIFY(CountFiles(destinations[2]) > 0);
+
+        // Yes: the run ends before the last item.
+        for (const auto& dst : destinations)
+            fs::remove_all(dst);
+        asked.clear();
+        pressed = false;
+        answer = host::TMsgAnswer::Yes;
+        w->Action(TAction::VMExecute)->trigger();
+        w->OnProcessEvents = nullptr;
+        QCOMPARE(asked.size(), std::size_t{1});
+        QVERIFY(w->Model().UserBreakOccurred);
+        QCOMPARE(CountFiles(destinations[2]), 0);
+        QVERIFY(w->Action(TAction::VMExecute)->isEnabled());
+    }
+
+    void closingDuringARunStopsAndThenCloses() {
+        MakeDefinition(3, 3);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        std::vector<std::string> asked;
+        host::TMsgAnswer answer = host::TMsgAnswer::No;
+        w->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            asked.push_back(text);
+            return answer;
+        };
+        bool closed = false;
+        w->OnProcessEvents = [&] {
+            if (!closed && w->SelectedRow() == 1) {
+                closed = true;
+                QVERIFY(!w->close());
+            }
+        };
+        // No: the run goes on to its end and the window stays.
+        w->Action(TAction::VMExecute)->trigger();
+        QCOMPARE(asked.size(), std::size_t{1});
+        QVERIFY(QString::fromStdString(asked[0]).contains(QStringLiteral("終了しますか？")));
+        QVERIFY(CountFiles(destinations[2]) > 0);
+        QCoreApplication::processEvents();
+        QVERIFY(w->isVisible());
+
+        // Yes: no second question, the run stops at its next safe point, then the window closes.
+        fs::remove_all(destinations[2]);
+        asked.clear();
+        closed = false;
+        answer = host::TMsgAnswer::Yes;
+        w->Action(TAction::VMExecute)->trigger();
+        w->OnProcessEvents = nullptr;
+        QCOMPARE(asked.size(), std::size_t{1});
+        QVERIFY(w->Model().UserBreakOccurred);
+        QCOMPARE(CountFiles(destinations[2]), 0);
+        QTRY_VERIFY(!w->isVisible());
+        // The definition was whole until the end: it is remembered for the next start.
+        QCOMPARE(fs::path(w->Model().LastOpenedFileName), fs::path(definitionPath));
+    }
+
+    void restoreAndCleanupRunWithTheirOptions() {
+        MakeDefinition(1, 2);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        w->Action(TAction::VMExecute)->trigger();
+        const fs::path file = sources[0] / "dir1" / "f2.txt";
+        fs::remove(file);
+
+        // Cancelled: nothing runs.
+        w->RestoreOptionsHook = [](bool&, bool&) { return false; };
+        w->Action(TAction::VMRestore)->trigger();
+        QVERIFY(!fs::exists(file));
+        bool busySeen = false;
+        w->OnProcessEvents = [&] { busySeen |= !w->Action(TAction::FileNew)->isEnabled(); };
+        w->RestoreOptionsHook = [](bool& overwrite, bool& deleteNot) {
+            overwrite = true;
+            deleteNot = false;
+            return true;
+        };
+        w->Action(TAction::VMRestore)->trigger();
+        QVERIFY(busySeen);
+        QVERIFY(fs::exists(file));
+        QVERIFY(w->Model().IgnoreTimeStamp);
+
+        int asked = 0;
+        w->DeleteHistoryHook = [&](std::int32_t& mode, std::int32_t&, double&) {
+            ++asked;
+            mode = 0;
+            return true;
+        };
+        busySeen = false;
+        w->Action(TAction::VMClean)->trigger();
+        w->OnProcessEvents = nullptr;
+        QCOMPARE(asked, 1);
+        QVERIFY(busySeen);
+        QCOMPARE(w->Model().DeleteHistoryMode, 0);
+        QVERIFY(!w->Model().ErrorOccurred);
+    }
+
+    void deleteUpAndDownChangeTheListAndMarkIt() {
+        MakeDefinition(3, 1);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        std::vector<std::string> asked;
+        host::TMsgAnswer answer = host::TMsgAnswer::No;
+        w->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            asked.push_back(text);
+            return answer;
+        };
+        const auto source = [&](int i) { return w->Model().Definition.Tasks[i]->SrcDirs; };
+        const std::string first = source(0);
+        const std::string second = source(1);
+
+        // Up on the first row only beeps.
+        w->SelectRow(0);
+        const int beeps = w->BeepCount();
+        w->Action(TAction::VMUp)->trigger();
+        QCOMPARE(w->BeepCount(), beeps + 1);
+        QVERIFY(!w->Model().Definition.Modified);
+        QCOMPARE(source(0), first);
+
+        // Down swaps with the next item, the moved row stays selected.
+        w->Action(TAction::VMDown)->trigger();
+        QCOMPARE(source(1), first);
+        QCOMPARE(source(0), second);
+        QCOMPARE(w->SelectedRow(), 1);
+        QVERIFY(w->Model().Definition.Modified);
+        QVERIFY(w->windowTitle().contains(QStringLiteral("Runs.VMP")));
+        QCOMPARE(w->StatusPanel(0)->text(), QStringLiteral("変更"));
+        QVERIFY(w->Action(TAction::FileSave)->isEnabled());
+        w->SelectRow(2);
+        w->Action(TAction::VMDown)->trigger();
+        QCOMPARE(w->BeepCount(), beeps + 2);
+
+        // Delete asks with the source shortened to half the window's width; No keeps the item.
+        w->resize(300, w->height());
+        w->SelectRow(1);
+        w->Action(TAction::VMDelete)->trigger();
+        QCOMPARE(asked.size(), std::size_t{1});
+        const QString question = QString::fromStdString(asked[0]);
+        QVERIFY2(question.startsWith(QStringLiteral("選択項目項目(")), qPrintable(question));
+        QVERIFY(question.endsWith(QStringLiteral(")を削除します．\r\nよろしいですか？[Y/N]")));
+        const QString shown = question.mid(7, question.indexOf(QStringLiteral(")を削除")) - 7);
+        QVERIFY2(shown.contains(QStringLiteral("...")) && shown.endsWith(QStringLiteral("item0")),
+                 qPrintable(shown));
+        QVERIFY(w->fontMetrics().horizontalAdvance(shown) <= w->width() / 2);
+        QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{3});
+        answer = host::TMsgAnswer::Yes;
+        w->Action(TAction::VMDelete)->trigger();
+        QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{2});
+        QCOMPARE(w->LvTask()->topLevelItemCount(), 2);
+        QCOMPARE(source(0), second);
+    }
+
+    void progressTextIsThrottledAndShownWhole() {
+        MakeDefinition(1, 1);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        std::uint64_t now = 10'000;
+        w->Model().Engine.TickSource = [&] { return now; };
+        archives::TExtractingInfoEx info{};
+        const std::string name = "/a/very/long/path/to/a/file/with/a/rather/long/name/"
+                                 "0123456789012345678901234567890123456789.dat";
+        std::snprintf(info.destName, sizeof info.destName, "%s", name.c_str());
+        int changes = 0;
+        QString last = w->StatusPanel(0)->text();
+        for (int i = 0; i < 40; ++i) {
+            info.writtenSize = static_cast<std::uint64_t>(i) * 1000;
+            w->Model().Engine.AFProgress(1, &info);
+            if (w->StatusPanel(0)->text() != last) {
+                ++changes;
+                last = w->StatusPanel(0)->text();
+            }
+            now += 100;
+        }
+        // Four seconds of events every 100 ms: a change about every 400 ms.
+        QVERIFY2(changes >= 9 && changes <= 11, qPrintable(QString::number(changes)));
+        QVERIFY(last.endsWith(QStringLiteral("0123456789012345678901234567890123456789.dat")));
+        QCoreApplication::processEvents();
+        w->resize(1200, w->height());
+        QCoreApplication::processEvents();
+        QLabel* panel = w->StatusPanel(0);
+        QVERIFY2(panel->width() >= panel->fontMetrics().horizontalAdvance(last),
+                 qPrintable(QString::number(panel->width())));
+        QVERIFY(w->StatusPanel(1)->minimumWidth() >= 500);
+    }
+
+    void theProgressBarCountsTheDirectoriesOfTheRun() {
+        MakeDefinition(2, 4);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        QProgressBar* bar = w->RunProgressBar();
+        QVERIFY(!bar->isVisible());
+        int maxSeen = 0;
+        int lastValue = -1;
+        bool wentBack = false;
+        QString directoryShown;
+        w->OnProcessEvents = [&] {
+            QVERIFY(bar->isVisible());
+            maxSeen = std::max(maxSeen, bar->maximum());
+            wentBack |= bar->value() < lastValue;
+            lastValue = bar->value();
+            if (w->StatusPanel(1)->text().contains(QStringLiteral("item1")))
+                directoryShown = w->StatusPanel(1)->text();
+        };
+        w->Action(TAction::VMExecute)->trigger();
+        w->OnProcessEvents = nullptr;
+        // Each item: its source directory and its four subdirectories.
+        QCOMPARE(maxSeen, 10);
+        QVERIFY(!wentBack);
+        QVERIFY(lastValue >= 9);
+        QVERIFY(!directoryShown.isEmpty());
+        QVERIFY(!bar->isVisible());
+    }
+
+    void helpAndSupportPageOpenThroughTheDesktop() {
+        std::vector<std::string> opened;
+        {
+            auto window = OpenWindow({});
+            window->OpenDocumentHook = [&](const std::string& p) { opened.push_back(p); };
+            window->Action(TAction::HelpIndex)->trigger();
+            window->Action(TAction::HelpHomePage)->trigger();
+            window->close();
+        }
+        QCOMPARE(opened.size(), std::size_t{2});
+        QVERIFY(QString::fromStdString(opened[0]).endsWith(QStringLiteral("Velmoran_J.html")));
+        QVERIFY(fs::exists(opened[0]));
+        QVERIFY(opened[1].starts_with("https://"));
+
+        // An address set in the settings file is opened instead.
+        WriteFile(xdg->UserConfig(), "[Options]\nSupportPage=https://example.org/help\n");
+        auto window = OpenWindow({});
+        window->OpenDocumentHook = [&](const std::string& p) { opened.push_back(p); };
+        window->Action(TAction::HelpHomePage)->trigger();
+        QCOMPARE(opened.back(), std::string("https://example.org/help"));
+    }
+};
+
+QTEST_MAIN(MainWindowRunTest)
+#include "MainWindowRunTest.moc"
