@@ -4,7 +4,8 @@
 # Packages the build needs, and the peer tools that the tests check our archives with.
 VELMORAN_BUILD_PACKAGES="cmake ninja-build g++ pkg-config qt6-base-dev libzip-dev zlib1g-dev
 libgtest-dev libgmock-dev libbenchmark-dev"
-VELMORAN_TEST_PACKAGES="libarchive-tools lhasa 7zip unzip zip jlha-utils xvfb xauth locales"
+VELMORAN_TEST_PACKAGES="libarchive-tools lhasa 7zip unzip zip jlha-utils xvfb xauth xdotool
+locales fonts-noto-cjk"
 
 # Installs the packages among "$@" that are not installed yet (apt-get update once first).
 install_missing() {

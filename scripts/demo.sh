@@ -4,6 +4,7 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 source "$ROOT/scripts/common.sh"
+source "$ROOT/scripts/lib/definition.sh"
 
 # shellcheck disable=SC2086
 install_missing $VELMORAN_BUILD_PACKAGES libarchive-tools
@@ -27,26 +28,8 @@ head -c 200000 /dev/urandom > "$DEMO/source/docs/data.bin"
 touch -d '2024-01-01 12:00' "$DEMO"/source/readme.txt "$DEMO"/source/docs/drafts/draft.txt \
     "$DEMO"/source/docs/会議.txt "$DEMO"/source/docs/data.bin
 
-# Binary fields of a definition: 4-byte little-endian integers, length-prefixed strings.
-int32() { printf "$(printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) \
-    $((($1 >> 16) & 255)) $((($1 >> 24) & 255)))"; }
-str() { int32 "${#1}"; printf '%s' "$1"; }
-sig() { printf '%s\0' "$1"; }
-
 DEF="$DEMO/sample.vmp"
-{
-    sig "Velmoran 0.04__"
-    int32 0; str ""; int32 0; int32 1     # no message, keep open, show the log on errors
-    int32 1                                 # one item
-    sig "TVMTask 0.05___"
-    str "$DEMO/source"; str "$DEMO/backup"; str "*.*"; str "*.bak"
-    int32 1; int32 0; int32 0; int32 1; int32 1   # subdirs, wildcards, history kept
-    str ""; int32 0                               # no message before the item
-    int32 0; int32 0; int32 1; int32 1            # hidden, system, modified history, cache
-    int32 0                                       # every file, whatever its time stamp
-    printf '\0\0\0\0\0\0\0\x80\xff\x3f'           # date of time-stamp mode 1 (unused)
-    int32 1; int32 0; str "*.lzh;*.zip;*.jpg;*.tif;*.mp3;*.wav;*.wma;*.avi"
-} > "$DEF"
+write_definition "$DEF" "$DEMO/source" "$DEMO/backup"
 echo "Sample definition: $DEF"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${1:-}" = "--window" ]; then

@@ -114,14 +114,15 @@ void TFrmMainWnd::CreateActions() {
               &TFrmMainWnd::VMExecute);
     AddAction(TAction::VMStop, "バックアップ中断(&S)...", "バックアップを中断します",
               &TFrmMainWnd::VMStop);
-    // The actions without a mnemonic of their own get one, so that the keyboard reaches them.
     AddAction(TAction::VMRestore, "復元(&R)", "バックアップしておいたファイルの復元",
               &TFrmMainWnd::VMRestore);
     AddAction(TAction::VMClean, "世代バックアップファイルを削除する(&H)",
               "世代バックアップファイルを削除し、ディスク領域を節約します", &TFrmMainWnd::VMClean);
     AddAction(TAction::VMAdd, "項目追加(&A)...", "バックアップ項目を追加します",
               &TFrmMainWnd::VMAdd);
-    AddAction(TAction::VMEdit, "項目編集(&E)...", "バックアップ項目を編集します",
+    // Every entry of a menu has a mnemonic of its own, so that one key runs it: the actions
+    // without one get one, and edit gives up the E of run backup.
+    AddAction(TAction::VMEdit, "項目編集(&I)...", "バックアップ項目を編集します",
               &TFrmMainWnd::VMEdit);
     AddAction(TAction::VMDelete, "項目削除(&D)...", "バックアップ項目を削除します",
               &TFrmMainWnd::VMDelete);

@@ -15,11 +15,11 @@ TFrmRestoreOptions::TFrmRestoreOptions(QWidget* parent) : QDialog(parent) {
     layout->addWidget(new QLabel(
         QStringLiteral("復元方法のオプションを選択して[OK]ボタンを押してください。"), this));
     ChkOverwriteLatestFile =
-        new QCheckBox(QStringLiteral("バックアップより新しいファイルも上書きする。"), this);
+        new QCheckBox(QStringLiteral("バックアップより新しいファイルも上書きする(&O)。"), this);
     ChkOverwriteLatestFile->setToolTip(
         QStringLiteral("チェックすると、最新のファイルをバックアップファイルで上書きします。"));
     ChkDeleteNotContained =
-        new QCheckBox(QStringLiteral("バックアップに無いファイルは削除する。"), this);
+        new QCheckBox(QStringLiteral("バックアップに無いファイルは削除する(&D)。"), this);
     ChkDeleteNotContained->setToolTip(
         QStringLiteral("チェックするとバックアップ時に存在しなかったファイルを削除します。"));
     layout->addWidget(ChkOverwriteLatestFile);

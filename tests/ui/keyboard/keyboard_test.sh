@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# Drives the program from the keyboard as a user would, on a bare X server without a window
+# manager: open a definition through the File menu, run a backup, restore with an option, stop
+# a long run. Usage: keyboard_test.sh VELMORAN_EXECUTABLE (run under xvfb-run).
+set -euo pipefail
+PROGRAM=$1
+HERE=$(cd "$(dirname "$0")" && pwd)
+source "$HERE/../../../scripts/lib/definition.sh"
+
+WORK=$(mktemp -d)
+trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+PID=
+export XDG_CONFIG_HOME=$WORK/config XDG_STATE_HOME=$WORK/state XDG_CACHE_HOME=$WORK/cache
+export XDG_DATA_HOME=$WORK/data XDG_RUNTIME_DIR=$WORK/run
+mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+LOG=$XDG_STATE_HOME/Tarn/Velmoran/Velmoran.LOG
+
+fail() { echo "FAIL: $*" >&2; [ -f "$LOG" ] && cat "$LOG" >&2; exit 1; }
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+    local limit=$(($1 * 10))
+    shift
+    for ((i = 0; i < limit; i++)); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+log_has() { [ -f "$LOG" ] && grep -q -- "$1" "$LOG"; }
+title_is() { xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1; }
+window_named() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+# Keys to the main window (there is no window manager to give it the focus back).
+keys() {
+    xdotool windowfocus --sync "$WID" 2>/dev/null || true
+    for k in "$@"; do
+        xdotool key "$k"
+        sleep 0.3
+    done
+}
+# open_definition PATH: File > Open, the path typed into the dialog.
+open_definition() {
+    keys alt+f o
+    wait_for 10 window_named 'Velmoranバックアップ定義を開く' || fail "no open dialog"
+    xdotool type --delay 10 "$1"
+    xdotool key Return
+    wait_for 10 title_is "$(basename "$1") - Velmoran" || fail "definition $1 not opened"
+}
+
+# A small tree, and a long one whose backup runs for a while.
+mkdir -p "$WORK/small/docs/old" "$WORK/backup"
+echo "readme" > "$WORK/small/readme.txt"
+echo "notes" > "$WORK/small/docs/notes.txt"
+echo "older" > "$WORK/small/docs/old/older.txt"
+touch -d '2024-01-01 12:00' "$WORK"/small/readme.txt "$WORK"/small/docs/notes.txt
+write_definition "$WORK/small.vmp" "$WORK/small" "$WORK/backup"
+for d in $(seq 1 120); do
+    mkdir -p "$WORK/long1/d$d" "$WORK/long2/d$d"
+    for f in 1 2 3 4; do
+        head -c 65536 /dev/urandom > "$WORK/long1/d$d/f$f.bin"
+        cp "$WORK/long1/d$d/f$f.bin" "$WORK/long2/d$d/f$f.bin"
+    done
+done
+write_definition "$WORK/long.vmp" "$WORK/long1" "$WORK/longbackup1" "$WORK/long2" \
+    "$WORK/longbackup2"
+
+"$PROGRAM" &
+PID=$!
+wait_for 20 title_is 'Untitled - Velmoran' || fail "the main window did not appear"
+WID=$(xdotool search --onlyvisible --name '^Untitled - Velmoran$' | head -1)
+
+echo "open a definition and run its backup from the menu"
+open_definition "$WORK/small.vmp"
+keys alt+v e
+wait_for 30 log_has 'バックアップ完了．' || fail "the backup did not finish"
+[ -f "$WORK/backup/small/small.lzh" ] || fail "no archive of the source directory"
+[ -f "$WORK/backup/small/docs/old/old.lzh" ] || fail "no archive of a subdirectory"
+
+echo "restore with 'overwrite newer files' chosen in the dialog"
+rm "$WORK/small/docs/notes.txt"
+echo "changed after the backup" > "$WORK/small/readme.txt"
+rm -f "$LOG"
+keys alt+v r
+wait_for 10 window_named 'ファイル復元の確認' || fail "no restore options dialog"
+xdotool key alt+o
+sleep 0.3
+xdotool key Return
+wait_for 30 log_has '復元開始' || fail "the restore did not run"
+[ "$(cat "$WORK/small/docs/notes.txt")" = "notes" ] || fail "deleted file not restored"
+[ "$(cat "$WORK/small/readme.txt")" = "readme" ] || fail "newer file not overwritten"
+
+echo "stop a long run"
+open_definition "$WORK/long.vmp"
+rm -f "$LOG"
+keys alt+v e
+wait_for 60 test -d "$WORK/longbackup1/long1" || fail "the long run did not start"
+keys alt+v s
+wait_for 20 window_named '^Velmoran$' || fail "no stop question"
+xdotool key alt+y
+wait_for 60 log_has 'ユーザーによる中断．' || fail "the run did not stop"
+[ ! -e "$WORK/longbackup2" ] || fail "the second item ran after the stop"
+[ "$(find "$WORK/longbackup1" -name '*.lzh' | wc -l)" -lt 121 ] || fail "the first item ran to its end"
+
+echo "exit through the File menu"
+keys alt+f x
+wait_for 10 bash -c "! kill -0 $PID 2>/dev/null" || fail "the program did not exit"
+wait "$PID" || fail "exit status $?"
+PID=
+echo "PASS"
