@@ -105,10 +105,10 @@ private:
     }
 
     std::unique_ptr<ui::TFrmMainWnd> OpenWindow(std::vector<std::string> args) {
-        const QString title =
-            args.empty() ? QStringLiteral("Untitled - Velmoran")
-                         : QString::fromStdString(fs::path(args[0]).filename().string()) +
-                               QStringLiteral(" - Velmoran");
+        const QString title = args.empty()
+                                  ? QStringLiteral("Untitled - Velmoran")
+                                  : QString::fromStdString(fs::path(args[0]).filename().string()) +
+                                        QStringLiteral(" - Velmoran");
         auto window = std::make_unique<ui::TFrmMainWnd>(std::move(args));
         window->show();
         // The start-up runs from the posted message once the window is shown: it loads the
@@ -452,6 +452,43 @@ private slots:
         QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{2});
         QCOMPARE(w->LvTask()->topLevelItemCount(), 2);
         QCOMPARE(source(0), second);
+    }
+
+    void addAndEditGoThroughTheEditorAndADoubleClickEdits() {
+        MakeDefinition(2, 1);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        std::vector<std::string> edited;
+        bool accept = false;
+        w->TaskEditor = [&](definition::TVMTask& item) {
+            edited.push_back(item.SrcDirs);
+            item.SrcDirs = "/changed";
+            return accept;
+        };
+        // Cancel: neither a new item nor a change.
+        w->Action(TAction::VMAdd)->trigger();
+        QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{2});
+        QVERIFY(edited.back().empty());
+        QTreeWidget* list = w->LvTask();
+        const QPoint second = list->visualItemRect(list->topLevelItem(1)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(edited.size(), std::size_t{2});
+        QCOMPARE(edited.back(), sources[1].string());
+        QCOMPARE(w->Model().Definition.Tasks[1]->SrcDirs, sources[1].string());
+        QVERIFY(!w->Model().Definition.Modified);
+
+        // OK: the item changes in place, its row follows; a new item is appended.
+        accept = true;
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second);
+        QCOMPARE(w->Model().Definition.Tasks[1]->SrcDirs, std::string("/changed"));
+        QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("/changed"));
+        QCOMPARE(w->SelectedRow(), 1);
+        QVERIFY(w->Model().Definition.Modified);
+        w->Action(TAction::VMAdd)->trigger();
+        QCOMPARE(w->Model().Definition.Tasks.size(), std::size_t{3});
+        QCOMPARE(list->topLevelItemCount(), 3);
+        QCOMPARE(list->topLevelItem(2)->text(0), QStringLiteral("/changed"));
     }
 
     void progressTextIsThrottledAndShownWhole() {
