@@ -10,6 +10,8 @@ source "$HERE/../../../scripts/lib/definition.sh"
 WORK=$(mktemp -d)
 trap 'kill "$PID" 2>/dev/null || true; rm -rf "$WORK"' EXIT
 PID=
+# The test suite runs with the offscreen platform; this test needs the X server xvfb-run started.
+export QT_QPA_PLATFORM=xcb
 export XDG_CONFIG_HOME=$WORK/config XDG_STATE_HOME=$WORK/state XDG_CACHE_HOME=$WORK/cache
 export XDG_DATA_HOME=$WORK/data XDG_RUNTIME_DIR=$WORK/run
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
