@@ -2,6 +2,8 @@
 #include "app/Headless.h"
 #include "app/MainWndModel.h"
 #include "platform/CodePage.h"
+#include "platform/DateTime.h"
+#include "schedule/CronLine.h"
 #include "ui/MainWindowApp.h"
 
 #include <clocale>
@@ -11,6 +13,12 @@ int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     platform::InitCodePageFromLocale();
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // A scheduled line asks first whether its work item runs today (cron cannot count every
+    // third day or every other week).
+    schedule::TDay today;
+    platform::DecodeDate(platform::Now(), today.Year, today.Month, today.Day);
+    if (const std::optional<int> status = schedule::DueCheckStatus(args, today))
+        return *status;
     if (!app::HasDisplay()) {
         if (app::HasOperationSwitch(args))
             return app::RunHeadless(args);
