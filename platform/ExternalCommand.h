@@ -21,4 +21,16 @@ struct ProgramResult {
 // for it to end.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args);
 
+struct ProcessResult {
+    // The exit status; -1 when the program could not be started or ended by a signal.
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Runs argv[0] (a path, or a name looked up on PATH) with the given standard input, keeping its
+// standard output and error apart, and waits for it. A program that cannot be started gives
+// ExitCode -1 and the reason in Err.
+ProcessResult RunCaptured(const std::vector<std::string>& argv, const std::string& input = {});
+
 } // namespace platform

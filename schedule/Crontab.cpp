@@ -1,7 +1,7 @@
 #include "schedule/Crontab.h"
 
 #include "platform/CodePage.h"
-#include "platform/Subprocess.h"
+#include "platform/ExternalCommand.h"
 #include "schedule/TaskResult.h"
 
 namespace schedule {
@@ -86,7 +86,7 @@ std::string ReplaceBlock(const std::string& table, const std::vector<std::string
 }
 
 bool TCrontabCommand::Available() const {
-    return !command_.empty() && platform::FindExecutable(command_.front()).has_value();
+    return !command_.empty() && !platform::FindOnPath(command_.front()).empty();
 }
 
 std::string TCrontabCommand::Read() const {

@@ -1,4 +1,5 @@
 #include "ui/TFrmMainWnd.h"
+#include "app/FileAssociation.h"
 
 #include "app/Settings.h"
 #include "platform/CodePage.h"
@@ -335,9 +336,13 @@ void TFrmMainWnd::OptionsScheduler() {
     NotAvailable("スケジュール設定");
 }
 
-void TFrmMainWnd::OptionsRegister() {}
+void TFrmMainWnd::OptionsRegister() {
+    app::RegisterFileType(*this);
+}
 
-void TFrmMainWnd::OptionsUnRegister() {}
+void TFrmMainWnd::OptionsUnRegister() {
+    app::UnRegisterFileType(*this);
+}
 
 void TFrmMainWnd::HelpIndex() {
     OpenDocument(app::HelpFile());

@@ -573,6 +573,31 @@ private slots:
         window->Action(TAction::HelpHomePage)->trigger();
         QCOMPARE(opened.back(), std::string("https://example.org/help"));
     }
+
+    void registerAndUnregisterTheFileTypeOnTheDesktop() {
+        auto window = OpenWindow({});
+        std::vector<std::string> texts;
+        host::TMsgAnswer answer = host::TMsgAnswer::Cancel;
+        window->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            texts.push_back(text);
+            return answer;
+        };
+        const fs::path data = xdg->Dir() / "data";
+        window->Action(TAction::OptionsRegister)->trigger();
+        QCOMPARE(texts.size(), std::size_t{1}); // the question, answered Cancel
+        QVERIFY(!fs::exists(data / "applications/velmoran.desktop"));
+
+        answer = host::TMsgAnswer::Ok;
+        window->Action(TAction::OptionsRegister)->trigger();
+        QVERIFY(fs::exists(data / "applications/velmoran.desktop"));
+        QVERIFY(fs::exists(data / "mime/packages/velmoran.xml"));
+        QVERIFY(QString::fromStdString(texts.back()).contains(QStringLiteral("関連付けました")));
+
+        window->Action(TAction::OptionsUnRegister)->trigger();
+        QVERIFY(!fs::exists(data / "applications/velmoran.desktop"));
+        QVERIFY(!fs::exists(data / "mime/packages/velmoran.xml"));
+        QVERIFY(QString::fromStdString(texts.back()).contains(QStringLiteral("削除しました")));
+    }
 };
 
 QTEST_MAIN(MainWindowRunTest)

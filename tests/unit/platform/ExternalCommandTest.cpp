@@ -23,6 +23,25 @@ TEST(ExternalCommandTest, ArgumentsReachTheProgramUnsplitAndUnexpanded) {
     EXPECT_EQ(r.Output, "[a b][$HOME][*]['\"][][; rm -rf x]");
 }
 
+TEST(ExternalCommandTest, CapturedRunsTakeTheirInputAndKeepTheirOutputsApart) {
+    // More input than a pipe holds, echoed back while the program also writes to stderr: the
+    // exchange must not stall on either side.
+    std::string input;
+    for (int i = 0; i < 20000; ++i)
+        input += "line " + std::to_string(i) + "\n";
+    const ProcessResult r =
+        RunCaptured({"sh", "-c", "echo begin >&2; cat; echo end >&2; exit 3"}, input);
+    EXPECT_EQ(r.ExitCode, 3);
+    EXPECT_EQ(r.Out, input);
+    EXPECT_EQ(r.Err, "begin\nend\n");
+
+    // A program that reads nothing of a large input still ends, and so does this process.
+    EXPECT_EQ(RunCaptured({"true"}, input).ExitCode, 0);
+    const ProcessResult missing = RunCaptured({"/nonexistent/program"});
+    EXPECT_EQ(missing.ExitCode, -1);
+    EXPECT_NE(missing.Err.find("/nonexistent/program"), std::string::npos);
+}
+
 TEST(ExternalCommandTest, MissingProgramsAndPathLookup) {
     EXPECT_FALSE(RunProgram("/nonexistent/program", {}).Started);
 
