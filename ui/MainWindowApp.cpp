@@ -2,6 +2,7 @@
 
 #include "app/Headless.h"
 #include "ui/TFrmMainWnd.h"
+#include "ui/TFrmTaskTrigger.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int RunMainWindow(int argc, char* argv[], const std::vector<std::string>& args) 
     QApplication application(argc, argv);
     QApplication::setApplicationName("Velmoran");
     QApplication::setApplicationDisplayName("Velmoran");
+    UseTriggerDialogAsTaskEditor();
     TFrmMainWnd window(args);
     app::ConnectOperations(window.StartUp(), window.Model());
     window.show();

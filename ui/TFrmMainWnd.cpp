@@ -1,5 +1,8 @@
 #include "ui/TFrmMainWnd.h"
 #include "app/FileAssociation.h"
+#include "ui/MessageBox.h"
+#include "ui/QtText.h"
+#include "ui/TFrmScheduler.h"
 
 #include "app/Settings.h"
 #include "platform/CodePage.h"
@@ -31,16 +34,6 @@
 namespace ui {
 
 namespace {
-
-// Texts of the active code page to Qt.
-QString Q(const std::string& text) {
-    return QString::fromStdString(platform::ToUtf8(text));
-}
-
-// File names go to the file system as their bytes.
-std::string FileNameFromQ(const QString& name) {
-    return QFile::encodeName(name).toStdString();
-}
 
 constexpr int kSourceWidth = 150;
 constexpr int kDestinationWidth = 150;
@@ -333,7 +326,8 @@ void TFrmMainWnd::OptionsOptions() {
 }
 
 void TFrmMainWnd::OptionsScheduler() {
-    NotAvailable("スケジュール設定");
+    TFrmScheduler::Execute(model_.Definition.FileName, this,
+                           [this](TFrmScheduler& dialog) { dialog.MessageHook = MessageHook; });
 }
 
 void TFrmMainWnd::OptionsRegister() {
@@ -398,35 +392,7 @@ bool TFrmMainWnd::eventFilter(QObject* watched, QEvent* event) {
 
 host::TMsgAnswer TFrmMainWnd::ShowMessage(host::TMsgKind kind, const std::string& text,
                                           host::TMsgButtons buttons, host::TMsgAnswer) {
-    if (MessageHook)
-        return MessageHook(kind, text, buttons);
-    QMessageBox box(this);
-    box.setWindowTitle(QStringLiteral("Velmoran"));
-    box.setText(Q(text));
-    box.setIcon(kind == host::TMsgKind::Error          ? QMessageBox::Critical
-                : kind == host::TMsgKind::Confirmation ? QMessageBox::Question
-                                                       : QMessageBox::Information);
-    switch (buttons) {
-    case host::TMsgButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
-    case host::TMsgButtons::OkCancel:
-        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-        break;
-    case host::TMsgButtons::YesNo:
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        break;
-    }
-    switch (box.exec()) {
-    case QMessageBox::Yes:
-        return host::TMsgAnswer::Yes;
-    case QMessageBox::No:
-        return host::TMsgAnswer::No;
-    case QMessageBox::Ok:
-        return host::TMsgAnswer::Ok;
-    default:
-        return host::TMsgAnswer::Cancel;
-    }
+    return ShowMessageBox(this, kind, text, buttons, MessageHook);
 }
 
 void TFrmMainWnd::ShowException(const std::string& message) {

@@ -5,6 +5,7 @@
 #include "app/MainWndModel.h"
 #include "app/StartUp.h"
 #include "host/RunHost.h"
+#include "ui/MessageBox.h"
 
 #include <QMainWindow>
 
@@ -39,8 +40,7 @@ public:
     const std::vector<QMenu*>& Menus() const { return menus_; }
 
     // Replace the modal boxes and file dialogs (tests script the answers through these).
-    std::function<host::TMsgAnswer(host::TMsgKind, const std::string&, host::TMsgButtons)>
-        MessageHook;
+    TMessageHook MessageHook;
     std::function<std::optional<std::string>(bool save)> FileDialogHook;
     std::function<bool(bool& overwriteLatestFile, bool& deleteNotContained)> RestoreOptionsHook;
     std::function<bool(std::int32_t& mode, std::int32_t& days, double& deleteBefore)>

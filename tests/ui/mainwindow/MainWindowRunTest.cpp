@@ -1,14 +1,19 @@
 // The main window's actions and runs under Qt's offscreen platform: action states, menus and
 // toolbar, runs with their busy state, stop and close during a run, item actions, progress.
 #include "definition/TVMDefinition.h"
+#include "schedule/Task.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/XdgSandbox.h"
 #include "ui/TFrmMainWnd.h"
+#include "ui/TFrmScheduler.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QtTest>
@@ -572,6 +577,41 @@ private slots:
         window->OpenDocumentHook = [&](const std::string& p) { opened.push_back(p); };
         window->Action(TAction::HelpHomePage)->trigger();
         QCOMPARE(opened.back(), std::string("https://example.org/help"));
+    }
+
+    void theScheduleActionOpensTheDialogOnTheDefinition() {
+        MakeDefinition(1, 1);
+        auto window = OpenWindow({definitionPath});
+        std::vector<std::string> texts;
+        window->MessageHook = [&](host::TMsgKind, const std::string& text, host::TMsgButtons) {
+            texts.push_back(text);
+            return host::TMsgAnswer::Ok;
+        };
+        // Without a crontab command the work items cannot be listed: the dialog says so.
+        schedule::TSchedulerSetup setup = schedule::DefaultSchedulerSetup();
+        setup.Crontab = {(xdg->Dir() / "no-crontab")};
+        schedule::SetDefaultSchedulerSetup(setup);
+        window->Action(TAction::OptionsScheduler)->trigger();
+        QCOMPARE(texts.size(), std::size_t{1});
+        QVERIFY(
+            QString::fromStdString(texts[0]).startsWith(QStringLiteral("現在のタスク取得に失敗")));
+
+        // With one, the dialog opens on the definition's file.
+        setup.Crontab = {"true"};
+        setup.DaemonRunning = [] { return true; };
+        schedule::SetDefaultSchedulerSetup(setup);
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog =
+                    qobject_cast<ui::TFrmScheduler*>(QApplication::activeModalWidget())) {
+                shown = dialog->LEditFileName->text();
+                dialog->reject();
+            }
+        });
+        window->Action(TAction::OptionsScheduler)->trigger();
+        schedule::SetDefaultSchedulerSetup(std::nullopt);
+        QCOMPARE(shown, QString::fromStdString(definitionPath));
+        QCOMPARE(texts.size(), std::size_t{1});
     }
 
     void registerAndUnregisterTheFileTypeOnTheDesktop() {
