@@ -65,7 +65,23 @@ done
 write_definition "$WORK/long.vmp" "$WORK/long1" "$WORK/longbackup1" "$WORK/long2" \
     "$WORK/longbackup2"
 
-"$PROGRAM" &
+# A stand-in crontab on PATH, and a process named cron for the scheduler to find running.
+mkdir -p "$WORK/bin"
+cat > "$WORK/bin/crontab" <<EOF
+#!/bin/sh
+case "\$1" in
+-l) [ -f "$WORK/crontab.table" ] && exec cat "$WORK/crontab.table"
+    echo "no crontab for tester" >&2; exit 1;;
+-) cat > "$WORK/crontab.table";;
+esac
+EOF
+chmod +x "$WORK/bin/crontab"
+cp "$(command -v sleep)" "$WORK/bin/cron"
+"$WORK/bin/cron" 600 &
+CRON=$!
+trap 'kill "$PID" "$CRON" 2>/dev/null || true; rm -rf "$WORK"' EXIT
+
+PATH="$WORK/bin:$PATH" "$PROGRAM" &
 PID=$!
 wait_for 20 title_is 'Untitled - Velmoran' || fail "the main window did not appear"
 WID=$(xdotool search --onlyvisible --name '^Untitled - Velmoran$' | head -1)
@@ -89,6 +105,18 @@ xdotool key Return
 wait_for 30 log_has '復元開始' || fail "the restore did not run"
 [ "$(cat "$WORK/small/docs/notes.txt")" = "notes" ] || fail "deleted file not restored"
 [ "$(cat "$WORK/small/readme.txt")" = "readme" ] || fail "newer file not overwritten"
+
+echo "schedule the backup: the schedule dialog, then the trigger dialog, both confirmed with Enter"
+keys alt+o s
+wait_for 10 window_named 'Velmoranのスケジュール' || fail "no schedule dialog"
+sleep 0.3
+xdotool key Return
+wait_for 10 window_named 'タスクの実行日時' || fail "no trigger dialog after the schedule dialog"
+sleep 0.3
+xdotool key Return
+wait_for 10 grep -qF "'$WORK/small.vmp' '/backup'" "$WORK/crontab.table" ||
+    fail "no crontab line for the work item"
+[ -f "$XDG_CONFIG_HOME/Tarn/Velmoran/tasks/Velmoranによるバックアップ.job" ] || fail "no work item file"
 
 echo "stop a long run"
 open_definition "$WORK/long.vmp"
