@@ -2,7 +2,9 @@
 #include "app/FileAssociation.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
+#include "ui/TFrmAbout.h"
 #include "ui/TFrmScheduler.h"
+#include "ui/TTarnDebugScreen.h"
 
 #include "app/Settings.h"
 #include "platform/CodePage.h"
@@ -42,7 +44,11 @@ constexpr int kConditionsWidth = 200;
 } // namespace
 
 TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
-    : QMainWindow(parent), model_(*this), startUp_(model_), args_(std::move(args)) {
+    : QMainWindow(parent), model_(*this), startUp_(model_), args_(std::move(args)),
+      debugScreen_(std::make_unique<TTarnDebugScreen>()) {
+    debugScreen_->SetMaxLines(500);
+    debugScreen_->FontName = QStringLiteral("monospace");
+    debugScreen_->FontHeight = 12;
     lvTask_ = new QTreeWidget(this);
     lvTask_->setObjectName(QStringLiteral("LvTask"));
     lvTask_->setColumnCount(3);
@@ -346,7 +352,10 @@ void TFrmMainWnd::HelpHomePage() {
     OpenDocument(model_.SupportPage.empty() ? app::DefaultSupportPage : model_.SupportPage);
 }
 
-void TFrmMainWnd::HelpAbout() {}
+void TFrmMainWnd::HelpAbout() {
+    TFrmAbout::Execute(model_.DebugMode, this, AboutHook);
+    debugScreen_->SetVisible(model_.DebugMode);
+}
 
 void TFrmMainWnd::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -400,13 +409,19 @@ void TFrmMainWnd::ShowException(const std::string& message) {
 }
 
 void TFrmMainWnd::AddStampedLine(const std::string& text) {
-    const QDateTime now = QDateTime::currentDateTime();
-    debugLines_ << QStringLiteral("<") + now.toString(QStringLiteral("yyyy/MM/dd H:mm:ss")) +
-                       QStringLiteral(">") + Q(text);
+    debugScreen_->AddStampedLine(text);
 }
 
 void TFrmMainWnd::AddLine(const std::string& text) {
-    debugLines_ << Q(text);
+    debugScreen_->AddLine(text);
+}
+
+void TFrmMainWnd::ShowDebugScreen() {
+    debugScreen_->SetVisible(true);
+}
+
+void TFrmMainWnd::ClearDebugScreen() {
+    debugScreen_->Clear();
 }
 
 void TFrmMainWnd::SetStatusText(int panel, const std::string& text) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -20,6 +21,9 @@ class QProgressBar;
 class QTreeWidget;
 
 namespace ui {
+
+class TFrmAbout;
+class TTarnDebugScreen;
 
 class TFrmMainWnd : public QMainWindow, public host::TRunHost {
     Q_OBJECT
@@ -51,6 +55,8 @@ public:
     std::function<void()> OnProcessEvents;
     // Documents and addresses handed to the desktop (tests record them instead).
     std::function<void(const std::string&)> OpenDocumentHook;
+    // Reaches the about box before it shows (tests click it and close it).
+    std::function<void(TFrmAbout&)> AboutHook;
 
     // TRunHost
     host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
@@ -58,8 +64,8 @@ public:
     void ShowException(const std::string& message) override;
     void AddStampedLine(const std::string& text) override;
     void AddLine(const std::string& text) override;
-    void ShowDebugScreen() override {}
-    void ClearDebugScreen() override { debugLines_.clear(); }
+    void ShowDebugScreen() override;
+    void ClearDebugScreen() override;
     void SetBusy(bool busy) override;
     bool ShowsRunProgress() const override { return true; }
     void SetRunProgress(int done, int total, const std::string& directory) override;
@@ -84,8 +90,8 @@ public:
     host::TBounds ScreenBounds() const override;
     void CloseMainWindow() override;
 
-    // Lines written to the debug screen in debug mode.
-    const QStringList& DebugLines() const { return debugLines_; }
+    // The debug screen, shown while the debug mode is on.
+    TTarnDebugScreen& DebugScreen() { return *debugScreen_; }
     // Beeps sounded so far (up and down at the ends of the list).
     int BeepCount() const { return beeps_; }
 
@@ -144,7 +150,7 @@ private:
     QProgressBar* runProgress_ = nullptr;
     std::array<QAction*, host::ActionCount> actions_{};
     std::vector<QMenu*> menus_;
-    QStringList debugLines_;
+    std::unique_ptr<TTarnDebugScreen> debugScreen_;
     bool closeQueued_ = false;
     bool closeAfterRun_ = false;
     int beeps_ = 0;
