@@ -1,5 +1,6 @@
 #include "ui/TFrmMainWnd.h"
 #include "app/FileAssociation.h"
+#include "ui/ActionIcons.h"
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
 #include "ui/TFrmAbout.h"
@@ -27,6 +28,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QFontDatabase>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -47,7 +49,7 @@ TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), model_(*this), startUp_(model_), args_(std::move(args)),
       debugScreen_(std::make_unique<TTarnDebugScreen>()) {
     debugScreen_->SetMaxLines(500);
-    debugScreen_->FontName = QStringLiteral("monospace");
+    debugScreen_->FontName = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
     debugScreen_->FontHeight = 12;
     lvTask_ = new QTreeWidget(this);
     lvTask_->setObjectName(QStringLiteral("LvTask"));
@@ -94,6 +96,7 @@ QAction* TFrmMainWnd::AddAction(host::TAction id, const char* caption, const cha
     auto* action = new QAction(QString::fromUtf8(caption), this);
     action->setStatusTip(QString::fromUtf8(hint));
     action->setToolTip(QString::fromUtf8(hint));
+    action->setIcon(ActionIcon(id));
     connect(action, &QAction::triggered, this, handler);
     actions_[static_cast<std::size_t>(id)] = action;
     return action;

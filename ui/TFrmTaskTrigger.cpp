@@ -44,6 +44,7 @@ QWidget* WithUnit(QWidget* parent, QSpinBox* spin, const QString& label, const Q
     layout->addWidget(spin);
     layout->addWidget(new QLabel(unit, row));
     layout->addStretch();
+    layout->setAlignment(Qt::AlignTop);
     return row;
 }
 
@@ -123,7 +124,9 @@ TFrmTaskTrigger::TFrmTaskTrigger(QWidget* parent) : QDialog(parent) {
     layout->addLayout(form);
 
     Pages = new QStackedWidget(this);
-    Pages->addWidget(new QLabel(QStringLiteral("開始日の開始時刻に1回だけ実行します．"), Pages));
+    auto* once = new QLabel(QStringLiteral("開始日の開始時刻に1回だけ実行します．"), Pages);
+    once->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    Pages->addWidget(once);
 
     EditDays = new QSpinBox(Pages);
     EditDays->setRange(1, 365);
@@ -143,6 +146,7 @@ TFrmTaskTrigger::TFrmTaskTrigger(QWidget* parent) : QDialog(parent) {
             new QCheckBox(QString::fromUtf8(kWeekDays[i]), weekly);
         weeklyLayout->addWidget(ChkWeekDays[static_cast<std::size_t>(i)], 1, i);
     }
+    weeklyLayout->setRowStretch(2, 1);
     Pages->addWidget(weekly);
 
     auto* monthly = new QWidget(Pages);
