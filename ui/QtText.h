@@ -18,6 +18,19 @@ inline std::string FromQ(const QString& text) {
     return platform::FromUtf8(text.toStdString());
 }
 
+// A multi-line text of the program (lines ending in CR LF, as definitions store them) for a
+// text box, and back.
+inline QString MemoText(const std::string& text) {
+    QString q = Q(text);
+    q.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return q;
+}
+
+inline std::string MemoLines(QString text) {
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return FromQ(text);
+}
+
 // File names go to the file system as their bytes.
 inline std::string FileNameFromQ(const QString& name) {
     return QFile::encodeName(name).toStdString();

@@ -23,13 +23,13 @@ TFrmDeleteHistory::TFrmDeleteHistory(QWidget* parent)
     RBtnDeleteAll->setToolTip(
         QStringLiteral("選択すると、履歴バックアップが削除され、ディスク空き容量は増えますが古いフ"
                        "ァイルの復活は出来なくなります。"));
-    RBtnDeleteDaysBefore =
-        new QRadioButton(QStringLiteral("指定日数より以前の履歴バックアップファイルの削除(&N)"), this);
+    RBtnDeleteDaysBefore = new QRadioButton(
+        QStringLiteral("指定日数より以前の履歴バックアップファイルの削除(&N)"), this);
     RBtnDeleteDaysBefore->setToolTip(
         QStringLiteral("選択すと今日から指定日数前よりも古い履歴バックアップファイルを削除してディ"
                        "スク空き容量を増やします。"));
-    RBtnDeleteBefore =
-        new QRadioButton(QStringLiteral("指定日より以前の履歴バックアップファイルの削除(&B)"), this);
+    RBtnDeleteBefore = new QRadioButton(
+        QStringLiteral("指定日より以前の履歴バックアップファイルの削除(&B)"), this);
     RBtnDeleteBefore->setToolTip(QStringLiteral(
         "指定日時よりも古い履歴バックアップファイルを削除してディスクの空き容量を増やします。"));
     EditDaysBefore = new QSpinBox(this);

@@ -4,7 +4,9 @@
 #include "ui/MessageBox.h"
 #include "ui/QtText.h"
 #include "ui/TFrmAbout.h"
+#include "ui/TFrmOptions.h"
 #include "ui/TFrmScheduler.h"
+#include "ui/TFrmTask.h"
 #include "ui/TTarnDebugScreen.h"
 
 #include "app/Settings.h"
@@ -19,6 +21,7 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -28,7 +31,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QFontDatabase>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -48,6 +50,7 @@ constexpr int kConditionsWidth = 200;
 TFrmMainWnd::TFrmMainWnd(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), model_(*this), startUp_(model_), args_(std::move(args)),
       debugScreen_(std::make_unique<TTarnDebugScreen>()) {
+    TaskEditor = [this](definition::TVMTask& item) { return TFrmTask::EditItem(item, this); };
     debugScreen_->SetMaxLines(500);
     debugScreen_->FontName = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
     debugScreen_->FontHeight = 12;
@@ -287,25 +290,11 @@ void TFrmMainWnd::VMClean() {
     Run(&app::TMainWndModel::AtnVMClean);
 }
 
-void TFrmMainWnd::NotAvailable(const char* what) {
-    ShowMessage(host::TMsgKind::Information,
-                platform::FromUtf8(what) + platform::FromUtf8("はこの版ではまだ使えません．"),
-                host::TMsgButtons::Ok, host::TMsgAnswer::Ok);
-}
-
 void TFrmMainWnd::VMAdd() {
-    if (!TaskEditor) {
-        NotAvailable("バックアップ項目の編集画面");
-        return;
-    }
     model_.AtnVMAdd(TaskEditor);
 }
 
 void TFrmMainWnd::VMEdit() {
-    if (!TaskEditor) {
-        NotAvailable("バックアップ項目の編集画面");
-        return;
-    }
     model_.AtnVMEdit(SelectedRow(), TaskEditor);
 }
 
@@ -319,7 +308,10 @@ void TFrmMainWnd::VMDelete() {
 }
 
 void TFrmMainWnd::VMNotes() {
-    NotAvailable("バックアップ定義の補足設定");
+    if (model_.Running || !TFrmTasks::EditDefinitionSettings(model_.Definition, this, TasksHook))
+        return;
+    model_.Definition.Modified = true;
+    model_.Definition.UpdateTitle(*this);
 }
 
 void TFrmMainWnd::VMUp() {
@@ -331,7 +323,13 @@ void TFrmMainWnd::VMDown() {
 }
 
 void TFrmMainWnd::OptionsOptions() {
-    NotAvailable("環境設定");
+    if (model_.Running || !TFrmOptions::EditOptions(model_, this, OptionsHook))
+        return;
+    try {
+        app::SaveSettings(model_);
+    } catch (const std::exception& e) {
+        ShowException(e.what());
+    }
 }
 
 void TFrmMainWnd::OptionsScheduler() {

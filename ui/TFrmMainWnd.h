@@ -23,6 +23,8 @@ class QTreeWidget;
 namespace ui {
 
 class TFrmAbout;
+class TFrmOptions;
+class TFrmTasks;
 class TTarnDebugScreen;
 
 class TFrmMainWnd : public QMainWindow, public host::TRunHost {
@@ -57,6 +59,8 @@ public:
     std::function<void(const std::string&)> OpenDocumentHook;
     // Reaches the about box before it shows (tests click it and close it).
     std::function<void(TFrmAbout&)> AboutHook;
+    std::function<void(TFrmOptions&)> OptionsHook;
+    std::function<void(TFrmTasks&)> TasksHook;
 
     // TRunHost
     host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
@@ -139,7 +143,6 @@ private:
     // asked for during the run follows once it has ended.
     void Run(void (app::TMainWndModel::*run)());
     // An action whose dialog this build does not have yet.
-    void NotAvailable(const char* what);
     int TextWidth(const std::string& text) const;
 
     app::TMainWndModel model_;

@@ -1,0 +1,111 @@
+#include "ui/TDlgZoomButton.h"
+
+#include <QLayout>
+
+namespace ui {
+
+namespace {
+
+int Scaled(int value, int ratio) {
+    return static_cast<int>(static_cast<long long>(value) * ratio / 100);
+}
+
+// Layouts would put every widget back where they computed; a zoomed dialog is placed by hand.
+void EnableLayouts(QWidget* form, bool enabled) {
+    if (form->layout())
+        form->layout()->setEnabled(enabled);
+    for (QLayout* layout : form->findChildren<QLayout*>())
+        layout->setEnabled(enabled);
+}
+
+} // namespace
+
+TDlgZoomButton::TDlgZoomButton(QWidget* form) : QToolButton(form), form_(form) {
+    setFixedSize(25, 25);
+    setToolTip(QStringLiteral("画面を拡大します（クリックごとに1.5倍、2倍、元の大きさ）"));
+    connect(this, &QToolButton::clicked, this, &TDlgZoomButton::Click);
+}
+
+void TDlgZoomButton::SetState(TDlgZoomState state) {
+    state_ = state;
+    Apply();
+}
+
+void TDlgZoomButton::SetSizeable(bool sizeable) {
+    sizeable_ = sizeable;
+    Apply();
+}
+
+void TDlgZoomButton::RecordLayout() {
+    client_ = form_->size();
+    const QFont font = form_->font();
+    fontInPixels_ = font.pointSize() <= 0;
+    fontSize_ = fontInPixels_ ? font.pixelSize() : font.pointSize();
+    recorded_.clear();
+    for (QWidget* widget : form_->findChildren<QWidget*>())
+        if (widget->window() == form_)
+            recorded_.push_back({widget, widget->geometry()});
+    initialized_ = true;
+    state_ = TDlgZoomState::dzLarge;
+    Click();
+}
+
+void TDlgZoomButton::Click() {
+    switch (state_) {
+    case TDlgZoomState::dzSmall:
+        state_ = TDlgZoomState::dzMedium;
+        break;
+    case TDlgZoomState::dzMedium:
+        state_ = TDlgZoomState::dzLarge;
+        break;
+    case TDlgZoomState::dzLarge:
+        state_ = TDlgZoomState::dzSmall;
+        break;
+    }
+    Apply();
+}
+
+void TDlgZoomButton::Apply() {
+    if (!initialized_)
+        return;
+    const int ratio = state_ == TDlgZoomState::dzMedium  ? MediumRatio
+                      : state_ == TDlgZoomState::dzLarge ? LargeRatio
+                                                         : 100;
+    EnableLayouts(form_, false);
+    // The dialog may not be made smaller than its layout allows while that still holds.
+    form_->setMinimumSize(0, 0);
+    form_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    form_->resize(Scaled(client_.width(), ratio), Scaled(client_.height(), ratio));
+    QFont font = form_->font();
+    if (fontInPixels_)
+        font.setPixelSize(std::max(1, Scaled(fontSize_, ratio)));
+    else
+        font.setPointSize(std::max(1, Scaled(fontSize_, ratio)));
+    form_->setFont(font);
+    for (const Recorded& r : recorded_) {
+        QWidget* widget = r.Widget;
+        if (!widget)
+            continue;
+        const QRect g = r.Geometry;
+        QPoint position = widget->pos();
+        QSize size = widget->size();
+        if (widget != this || Moveable)
+            position = QPoint(Scaled(g.left(), ratio), Scaled(g.top(), ratio));
+        if (widget != this || sizeable_)
+            size = QSize(Scaled(g.width(), ratio), Scaled(g.height(), ratio));
+        widget->setMinimumSize(0, 0);
+        widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (widget == this && !sizeable_)
+            widget->setFixedSize(25, 25);
+        widget->setGeometry(QRect(position, size));
+    }
+    const QString& caption = state_ == TDlgZoomState::dzMedium  ? MediumCaption
+                             : state_ == TDlgZoomState::dzLarge ? LargeCaption
+                                                                : SmallCaption;
+    setText(caption);
+    const QIcon& glyph = Images[static_cast<std::size_t>(state_)];
+    if (!glyph.isNull())
+        setIcon(glyph);
+}
+
+} // namespace ui
