@@ -1,6 +1,8 @@
 #include "ui/TDlgZoomButton.h"
 
 #include <QLayout>
+#include <QPainter>
+#include <QPixmap>
 
 namespace ui {
 
@@ -8,14 +10,6 @@ namespace {
 
 int Scaled(int value, int ratio) {
     return static_cast<int>(static_cast<long long>(value) * ratio / 100);
-}
-
-// Layouts would put every widget back where they computed; a zoomed dialog is placed by hand.
-void EnableLayouts(QWidget* form, bool enabled) {
-    if (form->layout())
-        form->layout()->setEnabled(enabled);
-    for (QLayout* layout : form->findChildren<QLayout*>())
-        layout->setEnabled(enabled);
 }
 
 } // namespace
@@ -71,17 +65,21 @@ void TDlgZoomButton::Apply() {
     const int ratio = state_ == TDlgZoomState::dzMedium  ? MediumRatio
                       : state_ == TDlgZoomState::dzLarge ? LargeRatio
                                                          : 100;
-    EnableLayouts(form_, false);
-    // The dialog may not be made smaller than its layout allows while that still holds.
-    form_->setMinimumSize(0, 0);
-    form_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    form_->resize(Scaled(client_.width(), ratio), Scaled(client_.height(), ratio));
     QFont font = form_->font();
     if (fontInPixels_)
         font.setPixelSize(std::max(1, Scaled(fontSize_, ratio)));
     else
         font.setPointSize(std::max(1, Scaled(fontSize_, ratio)));
     form_->setFont(font);
+    ShowGlyph();
+    if (form_->layout()) {
+        // A dialog built with layouts grows with its font: the layouts place every control
+        // from the scaled font, and the dialog takes the size they need.
+        form_->layout()->activate();
+        form_->adjustSize();
+        return;
+    }
+    form_->resize(Scaled(client_.width(), ratio), Scaled(client_.height(), ratio));
     for (const Recorded& r : recorded_) {
         QWidget* widget = r.Widget;
         if (!widget)
@@ -99,6 +97,9 @@ void TDlgZoomButton::Apply() {
             widget->setFixedSize(25, 25);
         widget->setGeometry(QRect(position, size));
     }
+}
+
+void TDlgZoomButton::ShowGlyph() {
     const QString& caption = state_ == TDlgZoomState::dzMedium  ? MediumCaption
                              : state_ == TDlgZoomState::dzLarge ? LargeCaption
                                                                 : SmallCaption;
@@ -106,6 +107,26 @@ void TDlgZoomButton::Apply() {
     const QIcon& glyph = Images[static_cast<std::size_t>(state_)];
     if (!glyph.isNull())
         setIcon(glyph);
+}
+
+std::array<QIcon, 3> TDlgZoomButton::MagnifierGlyphs() {
+    std::array<QIcon, 3> glyphs;
+    for (int state = 0; state < 3; ++state) {
+        QPixmap pixmap(20, 20);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(0x33, 0x44, 0x55), 2));
+        p.drawEllipse(QRectF(2, 2, 11, 11));
+        p.drawLine(QPointF(12, 12), QPointF(18, 18));
+        // Small and medium enlarge (+), large goes back (-).
+        p.drawLine(QPointF(5, 7.5), QPointF(10, 7.5));
+        if (state != 2)
+            p.drawLine(QPointF(7.5, 5), QPointF(7.5, 10));
+        p.end();
+        glyphs[static_cast<std::size_t>(state)] = QIcon(pixmap);
+    }
+    return glyphs;
 }
 
 } // namespace ui

@@ -1,5 +1,7 @@
 // A button that enlarges its whole dialog in three steps (as designed, medium, large) and back,
-// always from the geometry recorded when the dialog was shown, never cumulatively.
+// always from the size and font recorded when the dialog was shown, never cumulatively. A dialog
+// placed by hand has every control moved and sized by the ratio; a dialog built with layouts
+// gets the scaled font and lets its layouts place the controls.
 #pragma once
 
 #include <QPointer>
@@ -38,8 +40,12 @@ public:
     // Advances the state (small, medium, large, small) and applies it.
     void Click();
 
+    // Magnifier glyphs: enlarge, enlarge more, back to the designed size.
+    static std::array<QIcon, 3> MagnifierGlyphs();
+
 private:
     void Apply();
+    void ShowGlyph();
 
     struct Recorded {
         QPointer<QWidget> Widget;

@@ -80,7 +80,6 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
     auto* dirsLayout = new QGridLayout(dirs);
     ListSrc = new QListWidget(dirs);
     ListSrc->setToolTip(QStringLiteral("バックアップするディレクトリを登録します。"));
-    ListSrc->setMinimumHeight(120);
     EditSrc = new QLineEdit(dirs);
     BtnRefer1 = new QPushButton(QStringLiteral("参照(&B)..."), dirs);
     BtnAdd = new QPushButton(QStringLiteral("追加(&A)"), dirs);
@@ -106,7 +105,6 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
     dirsLayout->addWidget(Buddy(QStringLiteral("コピー先(&C)："), EditDst, dirs), 2, 0);
     dirsLayout->addWidget(EditDst, 2, 1);
     dirsLayout->addWidget(BtnRefer2, 2, 2);
-    EditSrc->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
     Pages->addTab(dirs, QStringLiteral("対象ディレクトリ(&1)"));
 
     // Target files.
@@ -118,10 +116,8 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
     MemoSkipFile = new QPlainTextEdit(files);
     MemoSkipFile->setToolTip(QStringLiteral("バックアップしたくないファイルのファイル名を指定し"
                                             "ます。末尾に\"/\"でディレクトリ指定。"));
-    for (QPlainTextEdit* memo : {MemoSrc, MemoSkipFile}) {
+    for (QPlainTextEdit* memo : {MemoSrc, MemoSkipFile})
         memo->setTabChangesFocus(true);
-        memo->setFixedHeight(fontMetrics().lineSpacing() * 5);
-    }
     filesLayout->addWidget(Buddy(QStringLiteral("対象ファイル(&T)："), MemoSrc, files), 0, 0);
     filesLayout->addWidget(MemoSrc, 1, 0);
     filesLayout->addWidget(Buddy(QStringLiteral("除外ファイル(&X)："), MemoSkipFile, files), 0, 1);
@@ -196,10 +192,8 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
 
     auto* bottom = new QHBoxLayout;
     Zoom = new TDlgZoomButton(this);
-    Zoom->SmallCaption = QStringLiteral("小");
-    Zoom->MediumCaption = QStringLiteral("中");
-    Zoom->LargeCaption = QStringLiteral("大");
-    Zoom->setText(Zoom->SmallCaption);
+    Zoom->Images = ui::TDlgZoomButton::MagnifierGlyphs();
+    Zoom->setIcon(Zoom->Images[0]);
     bottom->addWidget(Zoom);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     BtnOk = buttons->button(QDialogButtonBox::Ok);
@@ -209,6 +203,7 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    FitToFont();
     connect(ListSrc, &QListWidget::currentRowChanged, this, [this](int r) {
         if (r >= 0)
             EditSrc->setText(ListSrc->item(r)->text());
@@ -238,6 +233,20 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
 host::TMsgAnswer TFrmTask::Message(host::TMsgKind kind, const std::string& text,
                                    host::TMsgButtons buttons) {
     return ShowMessageBox(this, kind, text, buttons, MessageHook);
+}
+
+void TFrmTask::FitToFont() {
+    // Sizes given in characters and lines follow the font (the zoom button changes it).
+    EditSrc->setMinimumWidth(fontMetrics().horizontalAdvance(QLatin1Char('M')) * 28);
+    for (QPlainTextEdit* memo : {MemoSrc, MemoSkipFile})
+        memo->setFixedHeight(fontMetrics().lineSpacing() * 5);
+    ListSrc->setMinimumHeight(fontMetrics().lineSpacing() * 7);
+}
+
+void TFrmTask::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::FontChange && EditSrc)
+        FitToFont();
 }
 
 void TFrmTask::showEvent(QShowEvent* event) {

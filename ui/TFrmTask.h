@@ -90,8 +90,10 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void FitToFont();
     // Whether `text` may be registered: an existing directory, or the user says Yes.
     bool ConfirmSource(const QString& text);
     void Browse(QLineEdit* edit, const QString& title);

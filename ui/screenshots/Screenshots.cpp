@@ -5,23 +5,29 @@
 #include "platform/CodePage.h"
 #include "platform/ProgramPath.h"
 #include "ui/ActionIcons.h"
+#include "ui/TDlgZoomButton.h"
 #include "ui/TFrmAbout.h"
 #include "ui/TFrmDebugScreen.h"
 #include "ui/TFrmDeleteHistory.h"
 #include "ui/TFrmMainWnd.h"
+#include "ui/TFrmOptions.h"
 #include "ui/TFrmRestoreOptions.h"
 #include "ui/TFrmScheduler.h"
+#include "ui/TFrmTask.h"
 #include "ui/TFrmTaskTrigger.h"
 #include "ui/TTarnDebugScreen.h"
 #include "ui/screenshots/ClipCheck.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFontDatabase>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTimer>
 
 #include <clocale>
@@ -135,6 +141,24 @@ std::vector<Dialog> Dialogs() {
         {QStringLiteral("TFrmTaskTrigger-weekly"), [] { return Trigger(TTriggerType::Weekly); }},
         {QStringLiteral("TFrmTaskTrigger-monthly"),
          [] { return Trigger(TTriggerType::MonthlyDate); }},
+        {QStringLiteral("TFrmOptions"),
+         [] {
+             auto dialog = std::make_unique<ui::TFrmOptions>();
+             dialog->EditWorkDir->setText(QStringLiteral("/home/user/.cache/Tarn/Velmoran/tmp"));
+             dialog->EditLogFile->setText(
+                 QStringLiteral("/home/user/.local/state/Tarn/Velmoran/Velmoran.LOG"));
+             dialog->ChkOverwriteLog->setChecked(true);
+             dialog->ChkRecallLastSettings->setChecked(true);
+             return dialog;
+         }},
+        {QStringLiteral("TFrmTasks"),
+         [] {
+             auto dialog = std::make_unique<ui::TFrmTasks>();
+             dialog->ChkMsgBeforeExec->setChecked(true);
+             dialog->MemoMsg->setPlainText(QStringLiteral("外付けディスクをつないでください．"));
+             dialog->ChkShowLog->setChecked(true);
+             return dialog;
+         }},
         {QStringLiteral("TFrmAbout"),
          [] {
              auto box = std::make_unique<ui::TFrmAbout>();
@@ -143,6 +167,27 @@ std::vector<Dialog> Dialogs() {
              return box;
          }},
     };
+}
+
+// The item editor on each page, then zoomed to medium and large.
+void TaskEditor() {
+    ui::TFrmTask dialog;
+    definition::TVMTask item = Item("/home/user/文書\r\n/home/user/写真\r\n/home/user/音楽",
+                                    "/media/backup/毎日", "*.*", "*.tmp\r\nキャッシュ/");
+    item.TSMode = 2;
+    item.TSModeDays = 30;
+    dialog.Load(item);
+    dialog.EditSrc->setText(QStringLiteral("/home/user/写真"));
+    const char* pages[] = {"directories", "files", "options"};
+    for (int page = 0; page < dialog.Pages->count(); ++page) {
+        dialog.Pages->setCurrentIndex(page);
+        Shoot(&dialog, QStringLiteral("TFrmTask-") + QLatin1String(pages[page]));
+    }
+    dialog.Pages->setCurrentIndex(0);
+    dialog.Zoom->Click();
+    Shoot(&dialog, QStringLiteral("TFrmTask-zoom150"));
+    dialog.Zoom->Click();
+    Shoot(&dialog, QStringLiteral("TFrmTask-zoom200"));
 }
 
 void DebugScreen() {
@@ -174,6 +219,7 @@ int main(int argc, char* argv[]) {
         const std::unique_ptr<QWidget> widget = dialog.Make();
         Shoot(widget.get(), dialog.Name);
     }
+    TaskEditor();
     DebugScreen();
     if (clippedCount > 0) {
         std::fprintf(stderr, "%d clipped texts\n", clippedCount);

@@ -331,8 +331,11 @@ void TaskEditorTest::theZoomButtonScalesFromTheRecordedLayout() {
     editor.show();
     QApplication::processEvents();
     const QSize designed = editor.size();
+    const int designedFont = editor.font().pointSize();
     editor.Zoom->Click();
-    QVERIFY(editor.width() >= designed.width() * 3 / 2 - 1);
+    QCOMPARE(editor.font().pointSize(), designedFont * 150 / 100);
+    QVERIFY(editor.width() >= designed.width() * 5 / 4);
+    QVERIFY(editor.EditSrc->font().pointSize() == designedFont * 150 / 100);
     editor.Zoom->Click();
     editor.Zoom->Click();
     QCOMPARE(editor.size(), designed);
