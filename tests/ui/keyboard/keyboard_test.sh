@@ -86,6 +86,38 @@ PID=$!
 wait_for 20 title_is 'Untitled - Velmoran' || fail "the main window did not appear"
 WID=$(xdotool search --onlyvisible --name '^Untitled - Velmoran$' | head -1)
 
+echo "from nothing: a new definition, an item added in the editor, saved under a name, backed up"
+mkdir -p "$WORK/fresh/sub"
+echo "fresh" > "$WORK/fresh/fresh.txt"
+echo "deeper" > "$WORK/fresh/sub/deeper.txt"
+keys alt+f n
+keys alt+v a
+wait_for 10 window_named 'バックアップ項目の編集' || fail "no item editor"
+sleep 0.3
+xdotool key alt+s
+xdotool type --delay 10 "$WORK/fresh"
+xdotool key alt+a
+sleep 0.3
+xdotool key alt+c
+xdotool type --delay 10 "$WORK/freshbackup"
+xdotool key Return
+wait_for 10 bash -c "! xdotool search --onlyvisible --name 'バックアップ項目の編集' >/dev/null 2>&1" ||
+    fail "the item editor did not close"
+keys alt+f a
+wait_for 10 window_named 'Velmoranバックアップ定義の保存' || fail "no save dialog"
+xdotool type --delay 10 "$WORK/fresh.vmp"
+xdotool key Return
+wait_for 10 title_is "fresh.vmp - Velmoran" || fail "the definition was not saved under its name"
+rm -f "$LOG"
+keys alt+v e
+wait_for 30 log_has 'バックアップ完了．' || fail "the backup of the new definition did not finish"
+[ -f "$WORK/freshbackup/fresh/fresh.lzh" ] || fail "no archive of the new item's source"
+[ -f "$WORK/freshbackup/fresh/sub/sub.lzh" ] || fail "no archive of its subdirectory"
+# The saved definition reads back: a headless run of it finds the same item.
+rm -rf "$WORK/freshbackup"
+env -u DISPLAY -u WAYLAND_DISPLAY "$PROGRAM" "$WORK/fresh.vmp" /backup || fail "the saved definition did not run"
+[ -f "$WORK/freshbackup/fresh/fresh.lzh" ] || fail "the saved definition lost its item"
+
 echo "open a definition and run its backup from the menu"
 open_definition "$WORK/small.vmp"
 keys alt+v e
