@@ -7,6 +7,7 @@
 #include "ui/TFrmOptions.h"
 #include "ui/TFrmScheduler.h"
 #include "ui/TFrmTask.h"
+#include "ui/TFrmTasks.h"
 #include "ui/TTarnDebugScreen.h"
 
 #include "app/Settings.h"

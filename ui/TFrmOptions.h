@@ -1,8 +1,6 @@
-// The settings dialogs: the program's options (work directory, log file, archive type) and the
-// settings of the open definition (message before a run, closing, showing the log).
+// The options dialog: the program's work directory, log file and archive type.
 #pragma once
 
-#include "definition/TVMDefinition.h"
 #include "engine/RunState.h"
 
 #include <QDialog>
@@ -14,7 +12,6 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace ui {
@@ -43,23 +40,6 @@ public:
 
     void BtnReferWorkClick();
     void BtnReferLogClick();
-};
-
-class TFrmTasks : public QDialog {
-    Q_OBJECT
-
-public:
-    explicit TFrmTasks(QWidget* parent = nullptr);
-
-    // The same for the four settings of the definition.
-    static bool EditDefinitionSettings(definition::TVMDefinition& definition, QWidget* parent,
-                                       const std::function<void(TFrmTasks&)>& prepare = {});
-
-    QCheckBox* ChkMsgBeforeExec = nullptr;
-    QPlainTextEdit* MemoMsg = nullptr;
-    QCheckBox* ChkCloseWhenFinished = nullptr;
-    QCheckBox* ChkShowLog = nullptr;
-    QPushButton* BtnOk = nullptr;
 };
 
 } // namespace ui

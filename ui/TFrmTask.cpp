@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/DateTime.h"
 #include "platform/FileUtil.h"
+#include "ui/DialogParts.h"
 #include "ui/QtText.h"
 #include "ui/TDlgZoomButton.h"
 
@@ -32,12 +33,6 @@ namespace {
 
 std::string U(const char* utf8) {
     return platform::FromUtf8(utf8);
-}
-
-QLabel* Buddy(const QString& text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setBuddy(buddy);
-    return label;
 }
 
 // The path as the checks compare it: absolute, without a trailing delimiter.

@@ -15,6 +15,7 @@
 #include "ui/TFrmScheduler.h"
 #include "ui/TFrmTask.h"
 #include "ui/TFrmTaskTrigger.h"
+#include "ui/TFrmTasks.h"
 #include "ui/TTarnDebugScreen.h"
 #include "ui/screenshots/ClipCheck.h"
 

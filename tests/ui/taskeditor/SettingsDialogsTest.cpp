@@ -4,6 +4,7 @@
 #include "tests/ui/taskeditor/Tests.h"
 #include "ui/TFrmMainWnd.h"
 #include "ui/TFrmOptions.h"
+#include "ui/TFrmTasks.h"
 
 #include <QAction>
 #include <QCheckBox>
