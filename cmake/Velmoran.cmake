@@ -47,3 +47,15 @@ function(velmoran_add_subfolders)
         endif()
     endforeach()
 endfunction()
+
+# A Qt Test executable of the user interface, registered with CTest and run on Qt's offscreen
+# platform.
+function(velmoran_qtest name)
+    add_executable(${name} ${ARGN})
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+    target_link_libraries(${name} PRIVATE velmoran_ui Qt6::Test)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    velmoran_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 180)
+endfunction()

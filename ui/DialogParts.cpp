@@ -7,12 +7,16 @@
 
 namespace ui {
 
-QDialogButtonBox* OkCancel(QDialog* dialog, QPushButton*& ok) {
+QDialogButtonBox* OkCancel(QDialog* dialog, QPushButton*& ok,
+                           const std::function<bool()>& mayAccept) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
     ok = buttons->button(QDialogButtonBox::Ok);
     ok->setDefault(true);
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [dialog, mayAccept] {
+        if (!mayAccept || mayAccept())
+            dialog->accept();
+    });
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
 }

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 class QDialog;
 class QDialogButtonBox;
 class QLabel;
@@ -11,8 +13,10 @@ class QWidget;
 
 namespace ui {
 
-// OK (the default button, Enter) and キャンセル (Escape), wired to accept and reject.
-QDialogButtonBox* OkCancel(QDialog* dialog, QPushButton*& ok);
+// OK (the default button, Enter) and キャンセル (Escape), wired to accept and reject; with
+// `mayAccept`, OK closes the dialog only when it answers true.
+QDialogButtonBox* OkCancel(QDialog* dialog, QPushButton*& ok,
+                           const std::function<bool()>& mayAccept = {});
 // A label whose mnemonic moves the focus to `buddy`.
 QLabel* Buddy(const QString& text, QWidget* buddy, QWidget* parent);
 

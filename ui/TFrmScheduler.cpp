@@ -4,6 +4,7 @@
 #include "platform/ProgramPath.h"
 #include "schedule/Task.h"
 #include "schedule/TaskResult.h"
+#include "ui/DialogParts.h"
 #include "ui/QtText.h"
 
 #include <QCheckBox>
@@ -111,21 +112,13 @@ TFrmScheduler::TFrmScheduler(QWidget* parent)
     layout->addWidget(new QLabel(
         QStringLiteral("※スケジュールはOKの後に開くタスクの実行日時の画面で変更します．"), this));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    BtnOk = buttons->button(QDialogButtonBox::Ok);
-    BtnOk->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    auto* buttons = OkCancel(this, BtnOk, [this] { return BitBtn2Click(); });
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(CboCommand, qOverload<int>(&QComboBox::currentIndexChanged), this,
             &TFrmScheduler::CboCommandClick);
     connect(BtnRefer, &QPushButton::clicked, this, &TFrmScheduler::BtnReferClick);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (BitBtn2Click())
-            accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 host::TMsgAnswer TFrmScheduler::Message(host::TMsgKind kind, const std::string& text,

@@ -190,10 +190,12 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
     Zoom->Images = ui::TDlgZoomButton::MagnifierGlyphs();
     Zoom->setIcon(Zoom->Images[0]);
     bottom->addWidget(Zoom);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    BtnOk = buttons->button(QDialogButtonBox::Ok);
-    BtnOk->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    auto* buttons = OkCancel(this, BtnOk, [this] {
+        // Warned of, not refused.
+        if (const std::string warnings = Warnings(); !warnings.empty())
+            Message(host::TMsgKind::Information, warnings, host::TMsgButtons::Ok);
+        return true;
+    });
     bottom->addWidget(buttons, 1);
     layout->addLayout(bottom);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -216,12 +218,6 @@ TFrmTask::TFrmTask(QWidget* parent) : QDialog(parent) {
             [this] { Browse(EditDst, QStringLiteral("バックアップ先フォルダの選択")); });
     connect(RBtnTSModeDate, &QRadioButton::toggled, DTPickerTSModeDate, &QWidget::setEnabled);
     connect(RBtnTSModeDays, &QRadioButton::toggled, EditTSModeDays, &QWidget::setEnabled);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (const std::string warnings = Warnings(); !warnings.empty())
-            Message(host::TMsgKind::Information, warnings, host::TMsgButtons::Ok);
-        accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     UpdateSourceButtons();
 }
 

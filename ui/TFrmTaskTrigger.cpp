@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "schedule/Task.h"
+#include "ui/DialogParts.h"
 #include "ui/QtText.h"
 
 #include <QCheckBox>
@@ -174,20 +175,12 @@ TFrmTaskTrigger::TFrmTaskTrigger(QWidget* parent) : QDialog(parent) {
     ChkEnabled =
         new QCheckBox(QStringLiteral("有効(&E)：このスケジュールでタスクを実行する"), this);
     layout->addWidget(ChkEnabled);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    BtnOk = buttons->button(QDialogButtonBox::Ok);
-    BtnOk->setDefault(true);
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    auto* buttons = OkCancel(this, BtnOk, [this] { return Store().has_value(); });
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(CboType, qOverload<int>(&QComboBox::currentIndexChanged), Pages,
             &QStackedWidget::setCurrentIndex);
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
-        if (Store())
-            accept();
-    });
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
 void TFrmTaskTrigger::Load(const TTaskTrigger& trigger) {

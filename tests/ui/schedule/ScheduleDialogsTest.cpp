@@ -1,6 +1,7 @@
 // The schedule dialog and the trigger dialog over a fake crontab, under Qt's offscreen platform.
 #include "schedule/Crontab.h"
 #include "schedule/Task.h"
+#include "tests/support/FakeCrontab.h"
 #include "tests/support/TempDir.h"
 #include "ui/TFrmScheduler.h"
 #include "ui/TFrmTaskTrigger.h"
@@ -94,18 +95,7 @@ class ScheduleDialogsTest : public QObject {
 private slots:
     void init() {
         dir = std::make_unique<TempDir>();
-        const std::string fake =
-            dir->Write("crontab", "#!/bin/sh\n"
-                                  "case \"$1\" in\n"
-                                  "-l) [ -f '" +
-                                      Table() + "' ] && exec cat '" + Table() +
-                                      "'\n"
-                                      "    echo 'no crontab for tester' >&2; exit 1;;\n"
-                                      "-) cat > '" +
-                                      Table() +
-                                      "';;\n"
-                                      "esac\n");
-        ::chmod(fake.c_str(), 0755);
+        const std::string fake = testing_support::WriteFakeCrontab(*dir, Table());
         setup.TasksDir = *dir / "tasks";
         setup.Crontab = {fake};
         setup.DaemonRunning = [] { return true; };

@@ -1,5 +1,6 @@
 #include "schedule/Crontab.h"
 #include "schedule/TaskResult.h"
+#include "tests/support/FakeCrontab.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,18 +45,7 @@ TEST(CrontabTest, BrokenMarkersAreRefusedBeforeAnythingIsWritten) {
 TEST(CrontabTest, TheCommandReadsAndInstallsTheWholeTable) {
     TempDir dir;
     const std::string table = dir / "table";
-    const std::string fake =
-        dir.Write("crontab", "#!/bin/sh\n"
-                             "case \"$1\" in\n"
-                             "-l) [ -f '" +
-                                 table + "' ] && exec cat '" + table +
-                                 "'\n"
-                                 "    echo 'no crontab for tester' >&2; exit 1;;\n"
-                                 "-) cat > '" +
-                                 table +
-                                 "';;\n"
-                                 "esac\n");
-    ::chmod(fake.c_str(), 0755);
+    const std::string fake = testing_support::WriteFakeCrontab(dir, table);
     const TCrontabCommand crontab({fake});
     EXPECT_EQ(crontab.Read(), "");
     crontab.Write("1 2 3 4 5 x\n");

@@ -1,6 +1,7 @@
 #include "schedule/Task.h"
 #include "schedule/CronLine.h"
 #include "schedule/TaskResult.h"
+#include "tests/support/FakeCrontab.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -17,21 +18,7 @@ namespace {
 class TaskTest : public ::testing::Test {
 protected:
     TaskTest() {
-        const std::string fake =
-            dir.Write("crontab", "#!/bin/sh\n"
-                                 "[ -f '" +
-                                     dir / "refuse" +
-                                     "' ] && exit 1\n"
-                                     "case \"$1\" in\n"
-                                     "-l) [ -f '" +
-                                     Table() + "' ] && exec cat '" + Table() +
-                                     "'\n"
-                                     "    echo 'no crontab for tester' >&2; exit 1;;\n"
-                                     "-) cat > '" +
-                                     Table() +
-                                     "';;\n"
-                                     "esac\n");
-        ::chmod(fake.c_str(), 0755);
+        const std::string fake = testing_support::WriteFakeCrontab(dir, Table(), dir / "refuse");
         setup.TasksDir = dir / "tasks";
         setup.Crontab = {fake};
         setup.DaemonRunning = [this] { return daemonRunning; };
