@@ -31,7 +31,7 @@ TCommandOutcome RunDesktopTool(const std::string& name, const std::vector<std::s
 std::string DesktopEntryPath(const std::string& dataHome);
 std::string MimePackagePath(const std::string& dataHome);
 
-// One argument of a desktop entry's Exec key, quoted as the Desktop Entry Specification
+// One argument of a desktop entry's Exec key, quoted as the freedesktop Desktop Entry format
 // requires (the string-value escapes included), so that it reaches the program unchanged.
 std::string QuoteExecArgument(const std::string& argument);
 // The desktop entry for the program at `programPath` (absolute, UTF-8), and the MIME package.
