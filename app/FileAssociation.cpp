@@ -226,8 +226,9 @@ std::string QuoteExecArgument(const std::string& argument) {
     return value;
 }
 
-std::string DesktopEntryText(const std::string& programPath) {
+std::string DesktopEntryText(const std::string& programPath, bool association) {
     const std::string program = QuoteExecArgument(programPath);
+    const std::string marker = association ? std::string(EntryMarker) + "\n" : std::string();
     return std::string("[Desktop Entry]\n"
                        "Type=Application\n"
                        "Version=1.4\n"
@@ -243,9 +244,9 @@ std::string DesktopEntryText(const std::string& programPath) {
            "MimeType=" +
            DefinitionMimeType +
            ";\n"
+           "Keywords=backup;archive;lzh;zip;history;バックアップ;\n"
            "Actions=Backup;\n" +
-           EntryMarker +
-           "\n"
+           marker +
            "\n"
            "[Desktop Action Backup]\n"
            "Name=バックアップ実行\n"
@@ -253,9 +254,9 @@ std::string DesktopEntryText(const std::string& programPath) {
            program + " %f /backup\n";
 }
 
-std::string MimePackageText() {
-    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") + PackageMarker +
-           "\n"
+std::string MimePackageText(bool association) {
+    return std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n") +
+           (association ? std::string(PackageMarker) + "\n" : std::string()) +
            "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
            "  <mime-type type=\"" +
            DefinitionMimeType +

@@ -34,9 +34,12 @@ std::string MimePackagePath(const std::string& dataHome);
 // One argument of a desktop entry's Exec key, quoted as the freedesktop Desktop Entry format
 // requires (the string-value escapes included), so that it reaches the program unchanged.
 std::string QuoteExecArgument(const std::string& argument);
-// The desktop entry for the program at `programPath` (absolute, UTF-8), and the MIME package.
-std::string DesktopEntryText(const std::string& programPath);
-std::string MimePackageText();
+// The desktop entry for the program at `programPath` (UTF-8), and the MIME package. The user's
+// association carries a marker so that unregistering removes only what registering wrote; the
+// installed files (association false) carry none, and share the entry's name, so that the
+// user's entry replaces the installed one instead of standing beside it.
+std::string DesktopEntryText(const std::string& programPath, bool association = true);
+std::string MimePackageText(bool association = true);
 
 // Asks, writes the desktop entry and the MIME package, refreshes the desktop's caches and
 // reports; true when the association was written.

@@ -19,7 +19,7 @@ using Drawing = std::function<void(QPainter&)>;
 // Draws on a 24 x 24 grid at each of the usual sizes.
 QIcon Drawn(const Drawing& draw) {
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) {
+    for (int size : {16, 22, 24, 32, 48, 64, 128}) {
         QPixmap pixmap(size, size);
         pixmap.fill(Qt::transparent);
         QPainter painter(&pixmap);

@@ -229,6 +229,26 @@ TEST_F(FileAssociationTest, UnregisterWithNothingRegisteredSaysSoAndLeavesForeig
     EXPECT_EQ(ReadAll(dataHome + "/applications/velmoran.desktop"), own);
 }
 
+TEST_F(FileAssociationTest, TheInstalledFilesAgreeWithTheAssociationButAreNotItsToRemove) {
+    // The package's entry and type: same entry name and type, no registration marker.
+    const std::string installedEntry = DesktopEntryText("velmoran", false);
+    const std::string installedType = MimePackageText(false);
+    EXPECT_EQ(DesktopValue(installedEntry, "Desktop Entry", "MimeType"),
+              std::string(DefinitionMimeType) + ";");
+    EXPECT_NE(installedType.find(std::string("type=\"") + DefinitionMimeType + "\""),
+              std::string::npos);
+    EXPECT_EQ(DesktopValue(installedEntry, "Desktop Entry", "X-Velmoran-Association"), "");
+    EXPECT_EQ(installedType.find("velmoran file association"), std::string::npos);
+    // Installed into a data directory, unregistering leaves them where they are.
+    fs::create_directories(dataHome + "/applications");
+    fs::create_directories(dataHome + "/mime/packages");
+    std::ofstream(dataHome + "/applications/velmoran.desktop") << installedEntry;
+    std::ofstream(dataHome + "/mime/packages/velmoran.xml") << installedType;
+    EXPECT_TRUE(UnRegister());
+    EXPECT_EQ(ReadAll(dataHome + "/applications/velmoran.desktop"), installedEntry);
+    EXPECT_EQ(ReadAll(dataHome + "/mime/packages/velmoran.xml"), installedType);
+}
+
 TEST_F(FileAssociationTest, ProgramPathWithShellCharactersIsQuoted) {
     const std::string program = "/opt/My Apps/it's \"new\"/$HOME/back\\slash/100%/`id`/velmoran";
     ASSERT_TRUE(Register(program));
