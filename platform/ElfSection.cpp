@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace platform {
 
@@ -87,6 +88,11 @@ std::optional<std::string> FindElfSection(std::string_view image, std::string_vi
 
 std::optional<std::string> ReadElfSection(const std::string& path, std::string_view name,
                                           std::size_t maxSize) {
+    // Only a regular file: opening a FIFO would wait for a writer that never comes.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > maxSize)
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in)
         return std::nullopt;

@@ -31,6 +31,10 @@ void TDlgZoomButton::SetSizeable(bool sizeable) {
 }
 
 void TDlgZoomButton::RecordLayout() {
+    // A dialog shown again while zoomed goes back to its design first, so that zooming never
+    // builds on a zoomed layout.
+    if (initialized_ && state_ != TDlgZoomState::dzSmall)
+        SetState(TDlgZoomState::dzSmall);
     client_ = form_->size();
     const QFont font = form_->font();
     fontInPixels_ = font.pointSize() <= 0;

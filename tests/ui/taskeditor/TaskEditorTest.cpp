@@ -318,6 +318,15 @@ void TaskEditorTest::theZoomButtonScalesFromTheRecordedLayout() {
     QCOMPARE(form.font().pointSize(), 9);
     QCOMPARE(form.size(), QSize(300, 200));
 
+    // Recording again while zoomed starts from the design, not from the zoomed layout.
+    zoom->Click();
+    zoom->RecordLayout();
+    QCOMPARE(control->geometry(), QRect(100, 20, 75, 30));
+    zoom->Click();
+    QCOMPARE(control->geometry(), QRect(150, 30, 112, 45));
+    zoom->Click();
+    zoom->Click();
+
     // A control made after the recording is left alone.
     auto* later = new QPushButton(QStringLiteral("y"), &form);
     later->setGeometry(10, 10, 40, 20);

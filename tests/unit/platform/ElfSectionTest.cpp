@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sys/stat.h>
 
 using namespace platform;
 using testing_support::MakeElf64;
@@ -25,6 +26,10 @@ TEST(ElfSectionTest, FindsTheNamedSectionOfAnImage) {
               std::optional<std::string>("code"));
     EXPECT_FALSE(ReadElfSection(dir / "missing", ".text"));
     EXPECT_FALSE(ReadElfSection(dir.Write("big", image), ".text", 16)); // over the size limit
+    // Neither a FIFO nor a directory is read (the FIFO would block).
+    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(ReadElfSection(dir / "fifo", ".text"));
+    EXPECT_FALSE(ReadElfSection(dir.Path(), ".text"));
 }
 
 TEST(ElfSectionTest, DamagedImagesGiveNothingAndNeverReadOutsideThem) {
