@@ -1,8 +1,12 @@
 #include "ui/DialogParts.h"
 
+#include "ui/QtText.h"
+
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace ui {
@@ -25,6 +29,19 @@ QLabel* Buddy(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     return label;
+}
+
+void ChooseFolderInto(QLineEdit* edit, const QString& title, const TFolderChooser& ask) {
+    std::optional<std::string> chosen;
+    if (ask) {
+        chosen = ask(FileNameFromQ(edit->text()));
+    } else {
+        const QString dir = QFileDialog::getExistingDirectory(edit->window(), title, edit->text());
+        if (!dir.isEmpty())
+            chosen = FileNameFromQ(dir);
+    }
+    if (chosen)
+        edit->setText(QFromFileName(*chosen));
 }
 
 } // namespace ui

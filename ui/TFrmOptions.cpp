@@ -53,17 +53,10 @@ TFrmOptions::TFrmOptions(QWidget* parent) : QDialog(parent) {
 }
 
 void TFrmOptions::BtnReferWorkClick() {
-    std::optional<std::string> chosen;
-    if (BrowseHook) {
-        chosen = BrowseHook(true, FileNameFromQ(EditWorkDir->text()));
-    } else {
-        const QString dir = QFileDialog::getExistingDirectory(
-            this, QStringLiteral("作業ディレクトリの選択"), EditWorkDir->text());
-        if (!dir.isEmpty())
-            chosen = FileNameFromQ(dir);
-    }
-    if (chosen)
-        EditWorkDir->setText(QFromFileName(*chosen));
+    TFolderChooser ask;
+    if (BrowseHook)
+        ask = [this](const std::string& start) { return BrowseHook(true, start); };
+    ChooseFolderInto(EditWorkDir, QStringLiteral("作業ディレクトリの選択"), ask);
 }
 
 void TFrmOptions::BtnReferLogClick() {

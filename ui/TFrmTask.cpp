@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -407,16 +406,10 @@ void TFrmTask::BtnDownClick() {
 }
 
 void TFrmTask::Browse(QLineEdit* edit, const QString& title) {
-    std::optional<std::string> chosen;
-    if (FolderDialogHook) {
-        chosen = FolderDialogHook(title, FileNameFromQ(edit->text()));
-    } else {
-        const QString dir = QFileDialog::getExistingDirectory(this, title, edit->text());
-        if (!dir.isEmpty())
-            chosen = FileNameFromQ(dir);
-    }
-    if (chosen)
-        edit->setText(QFromFileName(*chosen));
+    TFolderChooser ask;
+    if (FolderDialogHook)
+        ask = [this, &title](const std::string& start) { return FolderDialogHook(title, start); };
+    ChooseFolderInto(edit, title, ask);
 }
 
 bool TFrmTask::EditItem(definition::TVMTask& item, QWidget* parent,
