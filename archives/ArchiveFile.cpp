@@ -31,21 +31,6 @@ std::string LowerAscii(std::string s) {
     return s;
 }
 
-// Deletes the temporary files of a scan when the operation ends, however it ends.
-class TTempFiles {
-public:
-    explicit TTempFiles(std::vector<std::string> files) : files_(std::move(files)) {}
-    ~TTempFiles() {
-        for (const std::string& f : files_)
-            platform::DeleteFile(f);
-    }
-    TTempFiles(const TTempFiles&) = delete;
-    TTempFiles& operator=(const TTempFiles&) = delete;
-
-private:
-    std::vector<std::string> files_;
-};
-
 } // namespace
 
 // Attaches the member callback and the progress window for one library call and detaches them
@@ -257,15 +242,13 @@ void TArchiveFile::HandleProgress(int state, TExtractingInfoEx* info, bool& abor
 }
 
 void TArchiveFile::StreamHook(int state, TExtractingInfoEx* info) {
+    // Every file written is collected: a stream member is restored only when its file came out
+    // of the same extraction.
     if (state != ARC_STATE_INPROCESS || !info || !streamOptions_)
         return;
-    const std::string source(info->sourceName, strnlen(info->sourceName, sizeof info->sourceName));
-    if (source.find(streamOptions_->StreamSeparator) == std::string::npos)
-        return;
-    const std::string dest(info->destName, strnlen(info->destName, sizeof info->destName));
-    const auto it = std::lower_bound(streamList_.begin(), streamList_.end(), dest);
-    if (it == streamList_.end() || *it != dest)
-        streamList_.insert(it, dest);
+    const std::size_t n = strnlen(info->destName, sizeof info->destName);
+    if (n > 0 && (streamList_.empty() || streamList_.back() != std::string_view(info->destName, n)))
+        streamList_.emplace_back(info->destName, n);
 }
 
 std::int32_t TArchiveFile::EnumMembersCallback(void* memberInfo) {
@@ -282,6 +265,7 @@ std::int32_t TArchiveFile::EnumMembersCallback(void* memberInfo) {
 int TArchiveFile::Unpack(HWND wnd, const TArchiverOptions* options, const std::string& destDir,
                          const TFileItems& files) {
     commandLine_.clear();
+    streamReport_.Clear();
     TArchiver& archiver = RequireArchiver();
     const TArchiverOptions& o = options ? *options : options_;
     struct HookGuard {
@@ -300,14 +284,15 @@ int TArchiveFile::Unpack(HWND wnd, const TArchiverOptions* options, const std::s
     TAttachment attachment(*this, o);
     const int result = archiver.Unpack(wnd, fileName_, o, destDir, files,
                                        o.ResFileUsage.Contains(ruOnUnpack), commandLine_, output_);
-    for (const std::string& extracted : streamList_)
-        RestoreNamedStream(extracted, o.StreamSeparator);
+    if (streamHookSet_)
+        RestoreNamedStreams(streamList_, o.StreamSeparator, streamReport_);
     return result;
 }
 
 int TArchiveFile::Pack(HWND wnd, const TArchiverOptions* options, const std::string& baseDir,
                        const TFileItems& files) {
     commandLine_.clear();
+    streamReport_.Clear();
     if (archiverType_ == atAutoDetect)
         SetArchiverType(DetectByContent(fileName_));
     TArchiver& archiver = RequireArchiver();
@@ -319,11 +304,18 @@ int TArchiveFile::Pack(HWND wnd, const TArchiverOptions* options, const std::str
                              commandLine_, output_);
     }
     TArchiverOptions copy = o;
-    TScanResult scan = ScanComponentFiles(copy, baseDir, files,
-                                          [this](int state, TExtractingInfoEx* info, bool& abort) {
-                                              HandleProgress(state, info, abort);
-                                          });
-    TTempFiles temps(std::move(scan.TempFiles));
+    TStreamExport streams(StreamExportDir, o.StreamSeparator, streamReport_);
+    TScanAccepted accepted;
+    if (o.IncludeExtraStreams)
+        accepted = [&streams](const std::string& path, const std::string& name) {
+            streams.Export(path, name);
+        };
+    TScanResult scan = ScanComponentFiles(
+        copy, baseDir, files,
+        [this](int state, TExtractingInfoEx* info, bool& abort) {
+            HandleProgress(state, info, abort);
+        },
+        accepted);
     if (scan.Aborted)
         return ARC_ERROR_USER_CANCEL;
     if (scan.Files.empty()) {
@@ -332,6 +324,17 @@ int TArchiveFile::Pack(HWND wnd, const TArchiverOptions* options, const std::str
         return 0;
     }
     TAttachment attachment(*this, copy);
+    // The streams go in first: a run stopped between the two calls leaves the files' old
+    // versions, which the next run replaces together with their streams.
+    if (!streams.Members().empty()) {
+        if (const int code =
+                archiver.Pack(wnd, fileName_, copy, streams.Dir(), streams.Members(),
+                              copy.ResFileUsage.Contains(ruOnPack), commandLine_, output_);
+            code >= 0x8000 && code != ARC_ERROR_MAKEDIRECTORY) {
+            streamReport_.Packed.clear();
+            return code;
+        }
+    }
     return archiver.Pack(wnd, fileName_, copy, baseDir, scan.Files,
                          copy.ResFileUsage.Contains(ruOnPack), commandLine_, output_);
 }

@@ -7,6 +7,7 @@
 #include "archives/Archiver.h"
 #include "archives/ArchiverOptions.h"
 #include "archives/ArchiverTypes.h"
+#include "archives/NamedStreams.h"
 
 #include <functional>
 #include <memory>
@@ -53,6 +54,12 @@ public:
     TArchiverProgressEvent OnProgress;
     TArchiverEnumMemberEvent OnEnumMember;
 
+    // Where Pack exports the named streams of the files it packs, asked on first need; unset or
+    // empty: a private directory below the user's temporary directory.
+    std::function<std::string()> StreamExportDir;
+    // What the stream carriage of the last Pack or Unpack did (streams packed, problems met).
+    const TStreamReport& StreamReport() const { return streamReport_; }
+
     // The operations return the library's code unchanged (0 success, 0x8000 and up errors).
     // options nullptr means the component's own. Pack returns ARC_ERROR_USER_CANCEL when its
     // own file scan was cancelled, and 0 without calling the library when it found nothing.
@@ -91,7 +98,8 @@ private:
     std::unique_ptr<TProgressWindow> progressWindow_;
     bool streamHookSet_ = false;
     const TArchiverOptions* streamOptions_ = nullptr;
-    std::vector<std::string> streamList_; // sorted
+    std::vector<std::string> streamList_; // destination names of the running extraction
+    TStreamReport streamReport_;
     const TArchiverOptions* runningOptions_ = nullptr;
     ArcHandle archiveHandle_ = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "archives/ComponentFileScan.h"
 
 #include "archives/ArchiverErrors.h"
-#include "archives/NamedStreams.h"
 #include "platform/CodePage.h"
 #include "platform/FileFind.h"
 #include "platform/FileUtil.h"
@@ -56,8 +55,9 @@ struct Mask {
 
 class Scanner {
 public:
-    Scanner(const TArchiverOptions& options, std::string base, const TScanProgress& progress)
-        : options_(options), base_(std::move(base)), progress_(progress) {
+    Scanner(const TArchiverOptions& options, std::string base, const TScanProgress& progress,
+            const TScanAccepted& accepted)
+        : options_(options), base_(std::move(base)), progress_(progress), accepted_(accepted) {
         searchAttr_ = options.a >= 1 ? 0x27 : 0x21;
         const int year = platform::DecodeDateTime(platform::Now()).year;
         lower_ = ParseDateLimit(options.jo, false, year);
@@ -87,7 +87,6 @@ public:
     TScanResult TakeResult() {
         TScanResult r;
         r.Files = std::move(files_);
-        r.TempFiles = std::move(tempFiles_);
         r.Aborted = abort_;
         return r;
     }
@@ -160,8 +159,8 @@ private:
         if (exclusions_.count(name) || !seen_.insert(name).second)
             return;
         files_.push_back(name);
-        if (options_.IncludeExtraStreams)
-            ExportNamedStreams(DiskPath(name), name, options_.StreamSeparator, files_, tempFiles_);
+        if (accepted_)
+            accepted_(DiskPath(name), name);
         if (progress_) {
             TExtractingInfoEx info{};
             const std::size_t n = std::min(name.size(), sizeof info.sourceName - 1);
@@ -176,12 +175,12 @@ private:
     const TArchiverOptions& options_;
     const std::string base_;
     const TScanProgress& progress_;
+    const TScanAccepted& accepted_;
     std::uint32_t searchAttr_ = 0x21;
     platform::TDateTime lower_ = 0, upper_ = 0;
     std::set<std::string> exclusions_;
     std::unordered_set<std::string> seen_;
     TFileItems files_;
-    std::vector<std::string> tempFiles_;
     bool abort_ = false;
 };
 
@@ -229,13 +228,14 @@ platform::TDateTime ParseDateLimit(const std::string& text, bool upper, int curr
 }
 
 TScanResult ScanComponentFiles(TArchiverOptions& options, const std::string& baseDir,
-                               const TFileItems& items, const TScanProgress& progress) {
+                               const TFileItems& items, const TScanProgress& progress,
+                               const TScanAccepted& accepted) {
     const std::string base = baseDir.empty() || IsNulString(baseDir)
                                  ? std::string()
                                  : platform::IncludeTrailingPathDelimiter(baseDir);
     if (!base.empty() && !platform::DirectoryExists(base))
         throw EArchiver("圧縮するファイルのあるディレクトリ " + baseDir + " が見つかりません。");
-    Scanner scanner(options, base, progress);
+    Scanner scanner(options, base, progress, accepted);
     scanner.CollectExclusions();
     scanner.Select(items);
     options.r = -1;

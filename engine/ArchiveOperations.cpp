@@ -103,6 +103,31 @@ void TVMEngine::KeepLibraryErrors() {
     }
 }
 
+void TVMEngine::TakeStreamReport() {
+    const archives::TStreamReport& report = af_.StreamReport();
+    if (report.Unsupported && !streamsUnsupportedReported_) {
+        streamsUnsupportedReported_ = true;
+        state_.AddStampedLine(" Extended attributes are not supported here; they are skipped.");
+        state_.AddLogLine(platform::FromUtf8(
+            "拡張属性に対応していないファイルシステムがあるため、その拡張属性は扱いません。"));
+    }
+    for (const std::string& problem : report.Problems) {
+        state_.AddStampedLine(" Extended attribute: " + problem);
+        state_.AddErrorLine(problem);
+    }
+    LastPackedStreams.insert(LastPackedStreams.end(), report.Packed.begin(), report.Packed.end());
+}
+
+namespace {
+
+// Whether name is a stream member of the file `file` (its name followed by the stream form).
+bool IsStreamOf(const std::string& name, const std::string& file, const std::string& separator) {
+    std::string base, stream;
+    return archives::SplitStreamMemberName(name, separator, base, stream) && base == file;
+}
+
+} // namespace
+
 int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::string& dir,
                           const std::vector<std::string>& names) {
     // A failed batch does not keep the later ones from running (one damaged member must not
@@ -110,8 +135,19 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
     int first = 0;
     std::string firstMessage;
     LastArchiveDetails.clear();
-    for (std::size_t start = 0; start < names.size(); start += BatchSize) {
-        const std::size_t end = std::min(names.size(), start + BatchSize);
+    for (std::size_t start = 0, end = 0; start < names.size(); start = end) {
+        end = std::min(names.size(), start + BatchSize);
+        // A file and its stream members (which follow it) stay in one batch: streams are
+        // written back only onto a file of the same extraction.
+        if (end < names.size() && end > start) {
+            std::size_t file = end - 1;
+            while (file > start &&
+                   IsStreamOf(names[file], names[file - 1], options_.StreamSeparator))
+                --file;
+            while (end < names.size() &&
+                   IsStreamOf(names[end], names[file], options_.StreamSeparator))
+                ++end;
+        }
         const archives::TFileItems batch(names.begin() + static_cast<std::ptrdiff_t>(start),
                                          names.begin() + static_cast<std::ptrdiff_t>(end));
         PrepareCall(archive, op);
@@ -119,9 +155,11 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
         switch (op) {
         case Operation::Pack:
             code = af_.Pack(nullptr, &options_, dir, batch);
+            TakeStreamReport();
             break;
         case Operation::Unpack:
             code = af_.Unpack(nullptr, &options_, dir, batch);
+            TakeStreamReport();
             break;
         case Operation::Remove:
             code = af_.RemoveItems(nullptr, &options_, dir, batch);
@@ -146,6 +184,23 @@ int TVMEngine::RunBatches(Operation op, const std::string& archive, const std::s
 
 int TVMEngine::PackFiles(const std::string& archive, const std::string& baseDir, bool regExp,
                          const std::string& noCompress, const std::vector<std::string>& files) {
+    LastPackedStreams.clear();
+    // Extended attributes are exported into a scratch directory of the working directory, made
+    // when the first file with attributes is met: a killed run's leftovers are removed by the
+    // next run like every scratch directory.
+    struct ExportDirReset {
+        TVMEngine& e;
+        ~ExportDirReset() {
+            e.streamExportDir_.reset();
+            e.af_.StreamExportDir = nullptr;
+        }
+    } exportDirReset{*this};
+    af_.StreamExportDir = [this]() -> std::string {
+        if (!streamExportDir_)
+            if (auto dir = TScratchDirectory::Create(state_.TempDir))
+                streamExportDir_.emplace(std::move(*dir));
+        return streamExportDir_ ? streamExportDir_->Path() : std::string();
+    };
     std::vector<std::string> stored;
     std::vector<std::string> compressed;
     if (noCompress.empty()) {

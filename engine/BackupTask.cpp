@@ -4,6 +4,7 @@
 #include "engine/EVMError.h"
 #include "engine/ScratchDirectory.h"
 #include "engine/SkippedEntries.h"
+#include "engine/StreamMembers.h"
 #include "engine/TVMEngine.h"
 #include "engine/WorkFiles.h"
 #include "platform/CodePage.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <exception>
+#include <map>
 
 namespace engine {
 
@@ -28,6 +30,57 @@ struct CacheDisagreement {};
 
 std::string Text(const char* utf8) {
     return platform::FromUtf8(utf8);
+}
+
+// Turns the facade's stream carriage off for as long as it lives: old versions travel to the
+// history backup with their stream members as they are, as plain members.
+class StreamsAsPlainMembers {
+public:
+    explicit StreamsAsPlainMembers(archives::TArchiverOptions& options)
+        : options_(options), saved_(options.IncludeExtraStreams) {
+        options_.IncludeExtraStreams = false;
+    }
+    ~StreamsAsPlainMembers() { options_.IncludeExtraStreams = saved_; }
+    StreamsAsPlainMembers(const StreamsAsPlainMembers&) = delete;
+    StreamsAsPlainMembers& operator=(const StreamsAsPlainMembers&) = delete;
+
+private:
+    archives::TArchiverOptions& options_;
+    bool saved_;
+};
+
+// The listing cache's records: the files, each followed by its stream members, those packed
+// in this pass for the files in packed, the archive's earlier ones for the rest.
+TVMFiles CacheRecords(const TVMFiles& files, const TStreamMembers& streams,
+                      const std::vector<std::string>& packed,
+                      const std::vector<archives::TStreamMember>& packedStreams,
+                      const std::string& separator) {
+    TVMFiles records;
+    std::vector<std::string> sortedPacked = packed;
+    std::sort(sortedPacked.begin(), sortedPacked.end());
+    std::map<std::string, std::vector<const archives::TStreamMember*>> newStreams;
+    std::string base, stream;
+    for (const auto& s : packedStreams)
+        if (archives::SplitStreamMemberName(s.Name, separator, base, stream))
+            newStreams[base].push_back(&s);
+    for (const auto& f : files) {
+        records.Add(f);
+        if (!std::binary_search(sortedPacked.begin(), sortedPacked.end(), f.Name)) {
+            for (const auto& s : streams.Of(f.Name))
+                records.Add(s);
+            continue;
+        }
+        for (const archives::TStreamMember* s : newStreams[f.Name]) {
+            selection::TVMFileInfo r;
+            r.Name = s->Name;
+            r.Size = s->Size;
+            r.Time = f.Time;
+            r.Attr = selection::faArchive;
+            records.Add(std::move(r));
+        }
+    }
+    selection::SortByName(records);
+    return records;
 }
 
 } // namespace
@@ -241,6 +294,11 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     ChooseFiles(srcFiles, item);
     selection::SortByName(srcFiles);
     selection::SortByName(members);
+    // Stream members take no part in the comparisons: each goes where its file goes.
+    const TStreamMembers streams =
+        TStreamMembers::SplitOff(members, srcFiles, options_.StreamSeparator);
+    std::vector<std::string> packed;
+    std::vector<archives::TStreamMember> packedStreams;
     selection::ClearMarks(srcFiles);
     selection::ClearMarks(members);
 
@@ -255,6 +313,7 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         any = true;
     if (any) {
         selection::MarkedNames(members, names);
+        names = streams.WithStreams(names);
         ListNames(" Saving deleting files in the archive file:", names);
         // A private directory of this pass, so that no file of the user's in the working
         // directory is overwritten or deleted.
@@ -267,6 +326,7 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         if (state_.DebugMode)
             scratchDir->Keep();
         const std::string& scratch = scratchDir->Path();
+        const StreamsAsPlainMembers plain(options_);
         if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
             reportOrRelist(code);
             return;
@@ -289,6 +349,7 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         if (CheckDeleteFiles(srcFiles, members)) {
             CheckUserBreak();
             selection::MarkedNames(members, names);
+            names = streams.WithStreams(names);
             ListNames(" Deleting files in the archive file:", names);
             invalidateCache();
             if (const int code = RemoveFiles(an.Archive, names); code != 0) {
@@ -325,11 +386,23 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
         ListNames(" Backing up files:", carried);
         if (!carried.empty()) {
             invalidateCache();
+            // The streams of a file's version being replaced go first: the new version brings
+            // its own, and an attribute removed since must not come back on restore. (They are
+            // in the history backup with that version.)
+            if (const auto old = streams.StreamsOf(carried); !old.empty()) {
+                ListNames(" Deleting the extended attributes of replaced files:", old);
+                if (const int code = RemoveFiles(an.Archive, old); code != 0) {
+                    reportOrRelist(code);
+                    return;
+                }
+            }
             if (const int code = PackFiles(an.Archive, src, item.RegExp, noCompress, carried);
                 code != 0) {
                 reportOrRelist(code);
                 return;
             }
+            packed = carried;
+            packedStreams = LastPackedStreams;
             changed = true;
         }
     }
@@ -371,7 +444,8 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     }
 
     if (item.EnableLzhCache && (changed || !fromCache))
-        selection::WriteListCache(an.Archive, srcFiles);
+        selection::WriteListCache(an.Archive, CacheRecords(srcFiles, streams, packed, packedStreams,
+                                                           options_.StreamSeparator));
 }
 
 } // namespace engine

@@ -2,9 +2,11 @@
 #include "engine/ArchiveNames.h"
 #include "engine/DirectoryPass.h"
 #include "engine/EVMError.h"
+#include "engine/StreamMembers.h"
 #include "engine/TVMEngine.h"
 #include "engine/WorkFiles.h"
 #include "platform/CodePage.h"
+#include "platform/FileFind.h"
 #include "platform/FileUtil.h"
 #include "select/FileScan.h"
 #include "select/ListArchive.h"
@@ -155,6 +157,10 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
         }
     }
 
+    // Stream members (the files' extended attributes) come back with their files only, and
+    // never over a file of that name that stands at the destination.
+    const TStreamMembers streams =
+        TStreamMembers::SplitOff(members, TVMFiles{}, options_.StreamSeparator);
     selection::ClearMarks(members);
     selection::ClearMarks(destFiles);
     if (state_.IgnoreTimeStamp)
@@ -164,6 +170,23 @@ void TVMEngine::RestoreDirectory(const definition::TVMTask& item, const std::str
     // (From a broken listing the salvage below takes everything the library can still read.)
     if (complete && selection::MarkedNames(members, names)) {
         CheckUserBreak();
+        std::vector<std::string> withStreams;
+        withStreams.reserve(names.size());
+        for (const std::string& name : names) {
+            withStreams.push_back(name);
+            for (const auto& stream : streams.Of(name)) {
+                if (platform::EntryExists(prefix + stream.Name)) {
+                    state_.AddStampedLine(" A file stands where an extended attribute comes out: " +
+                                          prefix + stream.Name);
+                    state_.AddErrorLine(
+                        Text("同じ名前のファイルがあるため、この拡張属性は復元しません：") +
+                        prefix + stream.Name);
+                    continue;
+                }
+                withStreams.push_back(stream.Name);
+            }
+        }
+        names = std::move(withStreams);
         ListNames(" Unpacking files:", names);
         // A failed extraction is no success: it is reported like a failed backup step.
         if (const int code = UnpackFiles(archive, src, names); code != 0)

@@ -40,6 +40,7 @@ void TVMEngine::EnterBusyState() {
     host.SetActionEnabled(host::TAction::VMStop, true);
     state_.ErrorOccurred = false;
     archiveDirOwners_.clear();
+    streamsUnsupportedReported_ = false;
 }
 
 void TVMEngine::EnsureTempDir() {

@@ -9,6 +9,7 @@
 #include "definition/TVMTask.h"
 #include "engine/ArchiveNames.h"
 #include "engine/RunState.h"
+#include "engine/ScratchDirectory.h"
 #include "select/TVMFiles.h"
 
 #include <functional>
@@ -83,6 +84,8 @@ public:
     std::string LastArchiveError;
     // What the library said of the files and members it could not handle in that operation.
     std::vector<std::string> LastArchiveDetails;
+    // The stream members (extended attributes) the last PackFiles handed to the library.
+    std::vector<archives::TStreamMember> LastPackedStreams;
 
     static constexpr std::size_t BatchSize = 500;
     // The libraries' output text of one call (their messages that name files and members).
@@ -97,6 +100,9 @@ private:
     void ListChosen(const selection::TVMFiles& files);
     // Keeps the lines of the library's output that report an error in LastArchiveDetails.
     void KeepLibraryErrors();
+    // Logs what the facade's stream carriage met in its last operation (a file system without
+    // extended attributes once per run) and keeps the streams it packed.
+    void TakeStreamReport();
     // The busy state of a run: every action but stop disabled, the list disabled, the flags reset.
     void EnterBusyState();
     // The working directory a run uses: TempDir, or the private temporary directory when empty.
@@ -150,6 +156,9 @@ private:
     int progressCounted_ = 0;
     // The archive directories of this run, each with the source directory that took it.
     std::map<std::string, std::string> archiveDirOwners_;
+    bool streamsUnsupportedReported_ = false;
+    // The directory the facade exports extended attributes into during one PackFiles.
+    std::optional<TScratchDirectory> streamExportDir_;
     engine::TRunState& state_;
     archives::TArchiveFile& af_;
     archives::TArchiverOptions& options_;
