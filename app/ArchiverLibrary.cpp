@@ -1,5 +1,7 @@
 #include "app/ArchiverLibrary.h"
 
+#include "platform/DynamicLibrary.h"
+
 #include "archives/ArchiverErrors.h"
 #include "archives/ZipDll.h"
 #include "engine/TVMEngine.h"
@@ -7,6 +9,7 @@
 namespace app {
 
 void LoadArchiverLibrary(archives::TArchiveFile& af, engine::TVMArchiverType type) {
+    platform::ForgetMissingLibraries();
     af.SetArchiverType(engine::ToFacadeType(type));
     if (type != engine::atZip)
         return;

@@ -110,7 +110,7 @@ private:
         if (name.empty())
             return;
         // A name that exists exactly is that entry, whatever characters it holds.
-        const bool literal = platform::EntryExists(path) || !HasWildcard(name);
+        const bool literal = !HasWildcard(name) || platform::EntryExists(path);
         // An exact name that the scan does not carry into subdirectories is that one entry:
         // looked up directly instead of listing its whole directory for every name.
         if (literal && (options_.r < 1 || options_.p > 0)) {

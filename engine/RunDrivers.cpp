@@ -4,6 +4,7 @@
 #include "engine/ScratchDirectory.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
+#include "platform/DynamicLibrary.h"
 #include "platform/FileUtil.h"
 #include "platform/TempDirectory.h"
 #include "select/TVMFiles.h"
@@ -41,6 +42,7 @@ void TVMEngine::EnterBusyState() {
     state_.ErrorOccurred = false;
     archiveDirOwners_.clear();
     streamsUnsupportedReported_ = false;
+    platform::ForgetMissingLibraries(); // one installed since the last run is found
 }
 
 void TVMEngine::EnsureTempDir() {

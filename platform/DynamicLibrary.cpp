@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dlfcn.h>
 #include <link.h>
+#include <map>
 #include <unistd.h>
 #include <utility>
 
@@ -15,6 +16,27 @@ namespace {
 std::optional<std::vector<std::string>>& SearchDirOverride() {
     static std::optional<std::vector<std::string>> dirs;
     return dirs;
+}
+
+// Where each library was found (empty: nowhere), with one handle kept open for the rest of the
+// process: a run creates a format object per archive call, and searching the directories and
+// mapping the file anew each time would cost a dozen system calls per directory backed up.
+struct FoundLibrary {
+    std::string Path; // empty when the system loader found it by name
+    void* Keeper = nullptr;
+    bool Missing = false;
+};
+
+std::map<std::string, FoundLibrary>& FoundLibraries() {
+    static std::map<std::string, FoundLibrary> found;
+    return found;
+}
+
+void ForgetFoundLibraries() {
+    for (auto& [name, f] : FoundLibraries())
+        if (f.Keeper)
+            ::dlclose(f.Keeper);
+    FoundLibraries().clear();
 }
 
 } // namespace
@@ -42,8 +64,15 @@ std::vector<std::string> LibrarySearchDirs() {
     return {dir, dir + "/../lib/velmoran"};
 }
 
+void ForgetMissingLibraries() {
+    auto& found = FoundLibraries();
+    for (auto it = found.begin(); it != found.end();)
+        it = it->second.Missing ? found.erase(it) : std::next(it);
+}
+
 void SetLibrarySearchDirs(std::optional<std::vector<std::string>> dirs) {
     SearchDirOverride() = std::move(dirs);
+    ForgetFoundLibraries();
 }
 
 DynamicLibrary::~DynamicLibrary() {
@@ -64,14 +93,28 @@ DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
 bool DynamicLibrary::Load(std::string_view dllName) {
     Free();
     const std::string file = SharedObjectName(dllName);
+    if (const auto it = FoundLibraries().find(file); it != FoundLibraries().end()) {
+        if (it->second.Missing)
+            return false;
+        handle_ = ::dlopen(it->second.Path.empty() ? file.c_str() : it->second.Path.c_str(),
+                           RTLD_NOW | RTLD_LOCAL);
+        return handle_ != nullptr;
+    }
+    FoundLibrary found;
     for (const std::string& dir : LibrarySearchDirs()) {
         const std::string path = dir + "/" + file;
-        if (::access(path.c_str(), F_OK) == 0 && LoadFile(path))
-            return true;
+        if (::access(path.c_str(), F_OK) == 0 && LoadFile(path)) {
+            found.Path = path;
+            break;
+        }
     }
-    if (SearchDirOverride())
-        return false;
-    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_ && !SearchDirOverride())
+        handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_)
+        found.Keeper =
+            ::dlopen(found.Path.empty() ? file.c_str() : found.Path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    found.Missing = handle_ == nullptr;
+    FoundLibraries().emplace(file, std::move(found));
     return handle_ != nullptr;
 }
 

@@ -19,6 +19,11 @@ std::vector<std::string> LibrarySearchDirs();
 // the default. With a replacement set, the system loader's path is not searched.
 void SetLibrarySearchDirs(std::optional<std::vector<std::string>> dirs);
 
+// Libraries are looked for once: where each was found (or that it was found nowhere) is kept for
+// the process. This forgets the ones found nowhere, so that a library installed since is found
+// (each run starts with it).
+void ForgetMissingLibraries();
+
 // One loaded shared object. Move-only; unloads on destruction.
 class DynamicLibrary {
 public:

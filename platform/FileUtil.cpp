@@ -211,10 +211,11 @@ void AtomicFileWriter::Write(std::string_view bytes) {
     }
 }
 
-void AtomicFileWriter::Commit() {
+void AtomicFileWriter::Commit(Durability durability) {
     if (fd_ < 0)
         Fail("Cannot write file", target_, EBADF);
-    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
+    const bool full = durability == Durability::Full;
+    if ((full && ::fsync(fd_) != 0) || ::close(fd_) != 0) {
         const int error = errno;
         fd_ = -1;
         Discard();
@@ -227,13 +228,15 @@ void AtomicFileWriter::Commit() {
         Fail("Cannot replace file", target_, error);
     }
     temp_.clear();
-    SyncDirectory(ExtractFilePath(target_));
+    if (full)
+        SyncDirectory(ExtractFilePath(target_));
 }
 
-void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+void WriteFileAtomic(const std::string& path, std::string_view bytes,
+                     AtomicFileWriter::Durability durability) {
     AtomicFileWriter writer(path);
     writer.Write(bytes);
-    writer.Commit();
+    writer.Commit(durability);
 }
 
 } // namespace platform

@@ -77,8 +77,12 @@ public:
 
     // Raises EFileError when a write fails (a full disk, say).
     void Write(std::string_view bytes);
-    // Flushes, closes and renames over the target; raises EFileError on failure.
-    void Commit();
+    // How much of a commit must survive a crash: Full flushes the contents before the rename
+    // and the directory after it; Replaceable (files the program can do without, such as
+    // listing caches, whose reader recognises a damaged one) flushes nothing.
+    enum class Durability { Full, Replaceable };
+    // Closes and renames over the target; raises EFileError on failure.
+    void Commit(Durability durability = Durability::Full);
 
 private:
     void Discard() noexcept;
@@ -89,6 +93,7 @@ private:
 };
 
 // Replaces a file's contents atomically with AtomicFileWriter.
-void WriteFileAtomic(const std::string& path, std::string_view bytes);
+void WriteFileAtomic(const std::string& path, std::string_view bytes,
+                     AtomicFileWriter::Durability durability = AtomicFileWriter::Durability::Full);
 
 } // namespace platform

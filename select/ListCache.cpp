@@ -94,7 +94,10 @@ bool WriteListCache(const std::string& archive, const TVMFiles& list) {
             return true;
     } catch (const platform::EFileError&) {
     }
-    platform::WriteFileAtomic(cacheFile, text);
+    // Not flushed: it is written after its archive, whose contents the library flushed before
+    // renaming it into place, so a crash leaves either no cache or one the reader rejects (the
+    // pass then lists the archive), or the one written here; never one ahead of its archive.
+    platform::WriteFileAtomic(cacheFile, text, platform::AtomicFileWriter::Durability::Replaceable);
     return true;
 }
 
