@@ -12,6 +12,8 @@
 # CPU time (user + system) because the machine is shared; wall times are shown beside them.
 #
 #   bench/engine/run.sh            BUILD=dir (default build-bench/), REPS=n, TMPDIR=where
+# First backups in ZIP and LHA mode judged on wall time, against zip -6 in alternating rounds
+# after a sync, with the archiver libraries' thread count: bench/engine/first_backup.sh.
 # Needs about 1 GiB below $TMPDIR (removed at the end) and zip and find on the PATH.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
