@@ -36,28 +36,28 @@ FileEncoder::FileEncoder(std::string method, const EncoderTuning& tuning)
 
 FileEncoder::~FileEncoder() = default;
 
-void FileEncoder::ReadChunk(int fd, uint64_t remaining, std::size_t& n) {
-    n = ReadFully(fd, buffer_.data(),
-                  static_cast<std::size_t>(std::min<uint64_t>(remaining, kChunk)),
-                  ARC_ERROR_FILE_OPEN, path_);
+std::size_t FileEncoder::NextChunk(int fd, uint64_t size, uint64_t& read, uint16_t& crc) {
+    const std::size_t n = ReadFully(
+        fd, buffer_.data(), static_cast<std::size_t>(std::min<uint64_t>(size - read, kChunk)),
+        ARC_ERROR_FILE_OPEN, path_);
+    crc = UpdateCrc16(crc, buffer_.data(), n);
+    read += n;
+    if (read - reported_ >= kReportEvery) {
+        reported_ = read;
+        counter_->target->Read(read);
+    }
+    return n;
 }
 
 void FileEncoder::Store(int fd, uint64_t size, uint64_t& read, uint16_t& crc) {
     read = 0;
     crc = 0;
-    uint64_t reported = 0;
+    reported_ = 0;
     while (read < size) {
-        std::size_t n;
-        ReadChunk(fd, size - read, n);
+        const std::size_t n = NextChunk(fd, size, read, crc);
         if (n == 0)
             break;
-        crc = UpdateCrc16(crc, buffer_.data(), n);
         counter_->Write(buffer_.data(), n);
-        read += n;
-        if (read - reported >= kReportEvery) {
-            reported = read;
-            counter_->target->Read(read);
-        }
     }
 }
 
@@ -70,19 +70,12 @@ bool FileEncoder::Compress(int fd, uint64_t size, uint64_t& read, uint16_t& crc)
     else
         encoder_ = std::make_unique<LzhEncoder>(MethodFromName(method_), *counter_, tuning_);
     LzhEncoder& encoder = *encoder_;
-    uint64_t reported = 0;
+    reported_ = 0;
     while (read < size) {
-        std::size_t n;
-        ReadChunk(fd, size - read, n);
+        const std::size_t n = NextChunk(fd, size, read, crc);
         if (n == 0)
             break;
-        crc = UpdateCrc16(crc, buffer_.data(), n);
         encoder.Write(buffer_.data(), n);
-        read += n;
-        if (read - reported >= kReportEvery) {
-            reported = read;
-            counter_->target->Read(read);
-        }
         if (encoder.InputInBlocks() >= kGiveUpAfter &&
             encoder.OutputBytes() >= encoder.InputInBlocks())
             return false;

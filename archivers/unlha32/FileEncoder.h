@@ -51,12 +51,15 @@ private:
     // Writes the data compressed; false when they would not be smaller.
     bool Compress(int fd, uint64_t size, uint64_t& read, uint16_t& crc);
     void Store(int fd, uint64_t size, uint64_t& read, uint16_t& crc);
-    void ReadChunk(int fd, uint64_t remaining, std::size_t& n);
+    // Reads the next chunk of the file into buffer_ and adds it to read and crc (reporting
+    // every MiB); returns its size, 0 at the end.
+    std::size_t NextChunk(int fd, uint64_t size, uint64_t& read, uint16_t& crc);
 
     std::string method_;
     EncoderTuning tuning_;
     std::string path_; // the file being encoded, for messages
     std::vector<uint8_t> buffer_;
+    uint64_t reported_ = 0;               // bytes read when the sink last heard of it
     std::unique_ptr<Counter> counter_;    // passes the encoder's output on to the sink
     std::unique_ptr<LzhEncoder> encoder_; // made on first use, then reset for each file
 };

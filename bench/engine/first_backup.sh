@@ -18,53 +18,13 @@ THREADS=${VELMORAN_ARCHIVER_THREADS:-$(nproc)}
 export VELMORAN_ARCHIVER_THREADS=$THREADS
 
 command -v zip >/dev/null || { echo "zip is missing" >&2; exit 2; }
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" >/dev/null
-else
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BUILD" -j2 --target engine_bench velmoran unlha32 velmoran_unzip32 velmoran_zip32j \
-    >/dev/null
-BENCH=$BUILD/bin/engine_bench
-PROGRAM=$BUILD/bin/velmoran
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-first-backup.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-HOME_DIR=$WORK/home
-mkdir -p "$HOME_DIR/config/Tarn" "$HOME_DIR/state" "$HOME_DIR/cache" "$HOME_DIR/etc"
-settings() { # archiver type: atLha or atZip
-    printf '[Options]\nArchiverType=%s\n' "$1" > "$HOME_DIR/config/Tarn/Velmoran.conf"
-}
-# Runs the program headless with private settings; prints "wall cpu maxrss-KiB status".
-program() { # threads arguments...
-    local threads=$1
-    shift
-    (cd "$HOME_DIR" && "$BENCH" run env -u DISPLAY -u WAYLAND_DISPLAY HOME="$HOME_DIR" \
-        XDG_CONFIG_HOME="$HOME_DIR/config" XDG_STATE_HOME="$HOME_DIR/state" \
-        XDG_CACHE_HOME="$HOME_DIR/cache" XDG_CONFIG_DIRS="$HOME_DIR/etc" LC_ALL=C.UTF-8 \
-        VELMORAN_ARCHIVER_THREADS="$threads" "$PROGRAM" "$@" 2>"$HOME_DIR/stderr.txt" </dev/null)
-}
-check() { # "wall cpu rss status" label
-    if [ "$(awk '{ print $4 }' <<<"$1")" != 0 ]; then
-        echo "$2 failed" >&2
-        cat "$HOME_DIR/stderr.txt" "$HOME_DIR/state/Tarn/Velmoran/Velmoran.LOG" >&2 || true
-        exit 1
-    fi
-}
+BENCH_NAME=first-backup
+# shellcheck source=bench/engine/common.sh
+source "$ROOT/bench/engine/common.sh"
 
 echo "Building the tree ..."
 CORPUS=$WORK/tree
 MiB=$((1024 * 1024))
-# Copies regular files below $1 (find tests $4...) into $CORPUS/$2, in name order, until $3
-# bytes; files over 8 MiB are left out.
-copy_some() {
-    local from=$1 to=$2 limit=$3
-    shift 3
-    mkdir -p "$CORPUS/$to"
-    (cd "$from" && find . -type f -size -8M "$@" -printf '%s\t%P\n' 2>/dev/null | LC_ALL=C sort -k2 |
-        awk -F'\t' -v l="$limit" 't + $1 <= l { t += $1; print $2 }' |
-        xargs -r -d '\n' cp --parents -t "$CORPUS/$to")
-}
 copy_some /usr/include include $((38 * MiB)) \( -name '*.h' -o -name '*.hpp' \)
 copy_some /usr/share/doc doc $((7 * MiB)) ! -name '*.gz'
 copy_some /usr/lib/x86_64-linux-gnu lib $((35 * MiB)) -name '*.so*'
@@ -81,7 +41,7 @@ zip_backup() { # threads
     settings atZip
     sync
     local line
-    line=$(program "$1" "$WORK/b.vmp" /backup)
+    line=$(VELMORAN_ARCHIVER_THREADS=$1 program "$WORK/b.vmp" /backup)
     check "$line" "ZIP backup"
     awk '{ print $1, $2 }' <<<"$line"
 }
@@ -90,7 +50,7 @@ lha_backup() { # threads
     settings atLha
     sync
     local line
-    line=$(program "$1" "$WORK/b.vmp" /backup)
+    line=$(VELMORAN_ARCHIVER_THREADS=$1 program "$WORK/b.vmp" /backup)
     check "$line" "LHA backup"
     awk '{ print $1, $2 }' <<<"$line"
 }

@@ -4,16 +4,15 @@
 // old archive whole.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "TestSupport.h"
 #include "archivers/unlha32/Unlha32.h"
+#include "tests/support/KillWhenWritten.h"
 
 namespace unlha_test {
 namespace {
@@ -250,22 +249,10 @@ TEST(LzhThreads, KillDuringParallelPackLeavesTheOldArchiveWhole) {
         _exit(0);
     }
     // Kill it once its work file holds a few members' data.
-    bool seen = false;
-    for (int waited = 0; waited < 3000 && !seen; ++waited) {
-        for (const std::string& name : ListDir(dir.Path())) {
-            struct stat st {};
-            if (name.rfind("a.lzh.unlha-", 0) == 0 && ::stat((dir / name).c_str(), &st) == 0 &&
-                st.st_size > (off_t{3} << 20))
-                seen = true;
-        }
-        if (!seen)
-            usleep(2000);
-    }
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(seen) << "the pack never wrote its work file";
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the pack ended before it was killed";
+    const testing_support::KillResult ended =
+        testing_support::KillWhenWritten(child, dir.Path(), "a.lzh.unlha-", off_t{3} << 20);
+    ASSERT_TRUE(ended.grew) << "the pack never wrote its work file";
+    ASSERT_TRUE(ended.killed) << "the pack ended before it was killed";
 
     EXPECT_TRUE(ReadFile(dir / "a.lzh") == old);
     EXPECT_EQ(Lha("t " + Q(dir / "a.lzh"), &out), 0) << out;

@@ -4,15 +4,14 @@
 // archive whole.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <mutex>
 #include <set>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "ZipTestSupport.h"
+#include "tests/support/KillWhenWritten.h"
 
 using namespace ziptest;
 
@@ -195,23 +194,11 @@ TEST(ZipThreads, KillDuringParallelPackLeavesTheOldArchiveWhole) {
         Zip(PackCommand(t / "a.zip", t / "src", {"*"}, " -9 -jt2"));
         _exit(0);
     }
-    // Kill it once its work file ("a.zip.XXXXXX") holds a few members' data.
-    bool seen = false;
-    for (int waited = 0; waited < 3000 && !seen; ++waited) {
-        for (const std::string& name : DirEntries(t.path())) {
-            struct stat st {};
-            if (name.rfind("a.zip.", 0) == 0 && stat((t / name).c_str(), &st) == 0 &&
-                st.st_size > (off_t{3} << 20))
-                seen = true;
-        }
-        if (!seen)
-            usleep(2000);
-    }
-    kill(child, SIGKILL);
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    ASSERT_TRUE(seen) << "the pack never wrote its work file";
-    ASSERT_TRUE(WIFSIGNALED(status)) << "the pack ended before it was killed";
+    // Kill it once its work file holds a few members' data.
+    const testing_support::KillResult ended =
+        testing_support::KillWhenWritten(child, t.path(), "a.zip.", off_t{3} << 20);
+    ASSERT_TRUE(ended.grew) << "the pack never wrote its work file";
+    ASSERT_TRUE(ended.killed) << "the pack ended before it was killed";
 
     EXPECT_TRUE(ReadFile(t / "a.zip") == old);
     EXPECT_EQ(Shell("unzip -tq " + Sh(t / "a.zip"), &out), 0) << out;
