@@ -14,12 +14,12 @@ namespace unlha {
 namespace {
 
 // Every switch of the program's option set; the text ones carry a string, jx a list.
-constexpr std::array<std::string_view, 63> kNumberSwitches = {
-    "a",  "c",   "e",   "f",   "h",   "i",   "l",   "m",   "n",   "o",   "p",   "r",   "s",
-    "t",  "u",   "x",   "y",   "z",   "jc",  "jd",  "je",  "jf",  "jh",  "ji",  "jm",  "jn",
-    "jp", "jr",  "jsb", "jsc", "jsd", "jse", "jsf", "jsl", "jso", "jss", "jst", "jsv", "jsz",
-    "jw", "jyc", "jyd", "jyk", "jyn", "jyo", "ga",  "gd",  "ge",  "gf",  "gj",  "gm",  "gn",
-    "go", "gp",  "gs",  "gu",  "gw",  "gya", "gyc", "gyo", "gyq", "gys", "gyx"};
+constexpr std::array<std::string_view, 64> kNumberSwitches = {
+    "a",   "c",  "e",   "f",   "h",   "i",   "l",   "m",   "n",   "o",   "p",   "r",   "s",
+    "t",   "u",  "x",   "y",   "z",   "jc",  "jd",  "je",  "jf",  "jh",  "ji",  "jm",  "jn",
+    "jp",  "jr", "jt",  "jsb", "jsc", "jsd", "jse", "jsf", "jsl", "jso", "jss", "jst", "jsv",
+    "jsz", "jw", "jyc", "jyd", "jyk", "jyn", "jyo", "ga",  "gd",  "ge",  "gf",  "gj",  "gm",
+    "gn",  "go", "gp",  "gs",  "gu",  "gw",  "gya", "gyc", "gyo", "gyq", "gys", "gyx"};
 constexpr std::array<std::string_view, 10> kTextSwitches = {"w",   "jo",  "job", "jz",  "gr",
                                                             "gyd", "gye", "gyt", "gyw", "jx"};
 

@@ -1,13 +1,19 @@
-// Packs one file as a member into a new archive: header, data (compressed, or stored when
+// Packs files as members into a new archive: header, data (compressed, or stored when
 // compression would not make it smaller, or asked to), then the header again with the sizes
-// and the CRC.
+// and the CRC. With more than one thread, worker threads encode the files ahead of the
+// writer, in the order they are to be packed (see Plan); the members, their order and their
+// bytes are the same as with one. Headers, progress and the report are made on the calling
+// thread only.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "archivers/unlha32/ArchiveWriter.h"
+#include "archivers/unlha32/FileEncoder.h"
 #include "archivers/unlha32/FileSelection.h"
 #include "archivers/unlha32/LzhEncoder.h"
 #include "archivers/unlha32/Progress.h"
@@ -15,10 +21,20 @@
 
 namespace unlha {
 
+class EncodingWork;
+
 class MemberPacker {
 public:
     MemberPacker(ArchiveWriter& writer, Progress& progress, Report& report, std::string method,
                  const EncoderTuning& tuning = {});
+    ~MemberPacker();
+    MemberPacker(const MemberPacker&) = delete;
+    MemberPacker& operator=(const MemberPacker&) = delete;
+
+    // The files that Pack will be given, in that order; with threads > 1 workers start
+    // encoding them. Files packed but not named here, or out of this order, are encoded by
+    // Pack itself. The files must outlive the packer.
+    void Plan(const std::vector<const SourceFile*>& files, unsigned threads);
 
     // Appends the file as a member. A file that cannot be read leaves the archive as it was,
     // goes into the report and gives false; a full disk, a cancel and the like raise
@@ -26,19 +42,16 @@ public:
     bool Pack(const SourceFile& file);
 
 private:
-    // Writes the data compressed; false (nothing written) when it would not be smaller.
-    bool Compress(int fd, uint64_t size, uint64_t& read, uint16_t& crc);
-    void Store(int fd, uint64_t size, uint64_t& read, uint16_t& crc);
-    void ReadChunk(int fd, uint64_t remaining, std::size_t& n);
+    void PackDirectory(const SourceFile& file);
 
     ArchiveWriter& writer_;
     Progress& progress_;
     Report& report_;
     std::string method_;
     EncoderTuning tuning_;
-    std::string path_; // the file being packed, for messages
-    std::vector<uint8_t> buffer_;
-    std::unique_ptr<LzhEncoder> encoder_; // made on first use, then reset for each file
+    FileEncoder encoder_; // for the files no worker encodes
+    std::unordered_map<const SourceFile*, std::size_t> jobs_;
+    std::unique_ptr<EncodingWork> work_;
 };
 
 } // namespace unlha

@@ -1,9 +1,12 @@
 #include <map>
+#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <utime.h>
+#include <vector>
 
 #include "ArchiverContract.h"
+#include "WorkerCount.h"
 #include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/ArchiveReader.h"
 #include "archivers/unlha32/ArchiveTarget.h"
@@ -14,6 +17,8 @@
 
 namespace unlha {
 namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
 // True when the file is newer than the member, compared at the member's precision.
 bool FileIsNewer(const SourceFile& file, const MemberHeader& member) {
@@ -56,24 +61,48 @@ void PackFiles(const Command& original, Progress& progress, Report& report) {
     std::vector<bool> handled(selection.files.size(), false);
 
     progress.Open(command.archive);
+    // Which file each existing member is to be replaced by, decided up front so that the
+    // files can be encoded ahead, in the order they are packed.
+    std::vector<std::size_t> replacement; // per existing member; kNone: copied as it is
+    std::vector<const SourceFile*> order;
+    if (reader) {
+        ArchiveReader scan(command.archive);
+        MemberHeader h;
+        while (scan.Next(h)) {
+            const auto it = byName.find(h.path);
+            std::size_t file = kNone;
+            if (it != byName.end() && !handled[it->second]) {
+                handled[it->second] = true;
+                if (always || FileIsNewer(selection.files[it->second], h)) {
+                    file = it->second;
+                    order.push_back(&selection.files[file]);
+                }
+            }
+            replacement.push_back(file);
+        }
+    }
+    if (!freshen)
+        for (std::size_t i = 0; i < selection.files.size(); ++i)
+            if (!handled[i])
+                order.push_back(&selection.files[i]);
+
     MemberPacker packer(writer, progress, report, PackingMethod(command.switches));
+    packer.Plan(order, vmarc::WorkerCount(command.switches.Number("jt", 0)));
     bool changed = false;
     std::set<std::string> replaced;
     int64_t newest = 0;
     if (reader) {
         MemberHeader h;
+        std::size_t member = 0;
         while (reader->Next(h)) {
-            const auto it = byName.find(h.path);
-            if (it != byName.end() && !handled[it->second]) {
-                const SourceFile& file = selection.files[it->second];
-                handled[it->second] = true;
-                if (always || FileIsNewer(file, h)) {
-                    progress.Member(h);
-                    if (packer.Pack(file)) {
-                        changed = true;
-                        replaced.insert(h.path);
-                        continue;
-                    }
+            const std::size_t file = member < replacement.size() ? replacement[member] : kNone;
+            ++member;
+            if (file != kNone) {
+                progress.Member(h);
+                if (packer.Pack(selection.files[file])) {
+                    changed = true;
+                    replaced.insert(h.path);
+                    continue;
                 }
             } else if (replaced.count(h.path) != 0) {
                 continue; // a second member of a name that was just replaced

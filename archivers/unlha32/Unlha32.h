@@ -66,6 +66,14 @@
  *             directory, and a named directory is packed with everything below it; without,
  *             a named directory is stored as a directory member.
  *   -t0 -t1   -t1 gives a changed archive the time of its newest member.
+ *   -jt<n>    threads that encode the files of a packing command (a, u, f): -jt0, and no -jt,
+ *             mean the default, VELMORAN_ARCHIVER_THREADS when it holds a number above 0,
+ *             else one per core; -jt and -jt1 one, where the calling thread does all the work.
+ *             With more, worker threads encode the files ahead of the writer, in the order
+ *             they are packed, holding at most a few MiB per thread; headers, progress and
+ *             the member callback stay on the calling thread, and the archive's bytes are the
+ *             same whatever the number. The other commands accept it and run on the calling
+ *             thread.
  *   -w<dir/>  the working directory of the caller. The library keeps no work files there: a
  *             new archive version is written beside the archive and each extracted file beside
  *             its target, so that one rename on the same file system completes each and a

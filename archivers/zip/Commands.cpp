@@ -1,5 +1,8 @@
 #include "Commands.h"
 
+#include <optional>
+#include <string>
+
 #include "ArcError.h"
 #include "ArchiverContract.h"
 #include "CommandLine.h"
@@ -57,6 +60,19 @@ void TakeTail(std::vector<std::string>& rest, bool takesDirectory, std::string& 
     names = ExpandResponseFiles(raw);
 }
 
+// The value of "-jt<N>" (one or more digits); nullopt for any other switch.
+std::optional<int> ThreadSwitch(const std::string& sw) {
+    if (sw.size() < 4 || sw.compare(0, 3, "-jt") != 0 || sw.size() > 3 + 6)
+        return std::nullopt;
+    int value = 0;
+    for (std::size_t k = 3; k < sw.size(); ++k) {
+        if (sw[k] < '0' || sw[k] > '9')
+            return std::nullopt;
+        value = value * 10 + (sw[k] - '0');
+    }
+    return value;
+}
+
 } // namespace
 
 ReadCommand ParseReadCommand(std::string_view text, bool memory) {
@@ -65,6 +81,10 @@ ReadCommand ParseReadCommand(std::string_view text, bool memory) {
     Split s = SplitTokens(text);
     for (const std::string& sw : s.switches) {
         if (sw == "--i") {
+            continue;
+        }
+        if (const std::optional<int> threads = ThreadSwitch(sw)) {
+            cmd.threads = *threads;
             continue;
         }
         for (std::size_t k = 1; k < sw.size(); ++k) {
@@ -115,6 +135,10 @@ WriteCommand ParseWriteCommand(std::string_view text) {
     for (const std::string& sw : s.switches) {
         if (sw == "-FF" || sw == "-F")
             continue;
+        if (const std::optional<int> threads = ThreadSwitch(sw)) {
+            cmd.threads = *threads;
+            continue;
+        }
         for (std::size_t k = 1; k < sw.size(); ++k) {
             const char c = sw[k];
             if (c >= '0' && c <= '9') {

@@ -12,6 +12,8 @@
 //   --i  never ask anything (the library never asks; progress still goes to the owner window)
 //   -j   junk paths: extract every member under its bare name
 //   -q   quiet: no text in the output buffer except error messages
+//   -jt<N>  the thread switch of the writing kind (see there), accepted so that one setting
+//        can be sent to every command; reading runs on the calling thread
 //   --   ends the switches
 // ExtractMem carries no command word and exactly one member name.
 // Only files and directories are made: symbolic links, devices, FIFOs and sockets are refused
@@ -49,6 +51,12 @@
 //   -J   accepted: archives are written without any data in front of the first member
 //   --   ends the switches
 //   -A   (self-extracting stubs) is refused with "not supported"
+//   -jt<N>  (a token of its own, N one or more digits) compresses the members on N threads;
+//        -jt0, and no -jt, mean the default: VELMORAN_ARCHIVER_THREADS when it holds a number
+//        above 0, else one thread per core. With one thread the calling thread does all the
+//        work; with more, worker threads deflate the members ahead of the writer (a few
+//        MiB per thread at most held in memory). Progress and cancel stay on the calling
+//        thread, and the archive's content is the same whatever the number.
 // Names are relative to the base directory (or the current one); every member name is made
 // relative: leading '/' and "." or ".." parts are dropped. Directories given without -r add
 // only their directory member (none with -D). Special files (FIFOs, devices, sockets) and
@@ -75,6 +83,7 @@ struct ReadCommand {
     bool overwrite = false;
     bool junkPaths = false;
     bool quiet = false;
+    int threads = 0; // -jt<N>, as for writing
     std::string archive;
     std::string destDir;            // empty: the current directory
     std::vector<std::string> names; // escaped names as sent; response files expanded
@@ -92,6 +101,7 @@ struct WriteCommand {
     bool recurse = false;
     bool junkPaths = false;
     int level = 6;
+    int threads = 0; // -jt<N>; 0: the default (see WorkerCount.h)
     std::string archive;
     std::string baseDir;
     std::vector<std::string> names;

@@ -1,12 +1,10 @@
 #include "FileSource.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <fcntl.h>
+#include <limits>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <new>
 #include <vector>
 
 #include <zlib.h>
@@ -15,8 +13,12 @@ namespace vmzip {
 
 namespace {
 
-constexpr uint64_t kWholeLimit = 1 << 20;
-constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kNoJob = std::numeric_limits<std::size_t>::max();
+constexpr zip_uint64_t kNoIndex = std::numeric_limits<zip_uint64_t>::max();
+// Jobs that may be done ahead of the writer, per thread, and pieces waiting per job: with
+// pieces of 256 KiB (a whole small file's at most 1 MiB) a few MiB per thread at most.
+constexpr std::size_t kAheadPerThread = 4;
+constexpr std::size_t kPiecesPerJob = 4;
 
 } // namespace
 
@@ -28,10 +30,7 @@ public:
           mtime_(mtime), level_(level), method_(level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE) {
         zip_error_init(&error_);
     }
-    ~FileSource() {
-        CloseFile();
-        zip_error_fini(&error_);
-    }
+    ~FileSource() { zip_error_fini(&error_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
@@ -41,6 +40,14 @@ public:
             return 0; // the pack state owns the object
         return src->Handle(data, len, cmd);
     }
+
+    // What the workers read; fixed once the source is made.
+    const std::string& path() const { return path_; }
+    uint64_t size() const { return size_; }
+    int level() const { return level_; }
+
+    zip_uint64_t index = kNoIndex; // the archive entry, once added
+    std::size_t job = kNoJob;      // the workers' job making the data, when there is one
 
 private:
     zip_int64_t Failed(int zipError, int err, const char* what) {
@@ -55,140 +62,85 @@ private:
         return -1;
     }
 
-    void CloseFile() {
-        if (fd_ >= 0)
-            close(fd_);
-        fd_ = -1;
-        if (deflating_)
-            deflateEnd(&z_);
-        deflating_ = false;
+    void Stop() {
+        deflater_.reset();
+        if (claimed_)
+            state_.work->Release();
+        claimed_ = false;
+        piece_ = DeflatedPiece();
+        pos_ = 0;
     }
 
-    // Reads up to len bytes of the file (never past its selected size); -1 on error.
-    zip_int64_t ReadFile(char* buf, std::size_t len) {
-        const std::size_t want = static_cast<std::size_t>(std::min<uint64_t>(len, size_ - done_));
-        std::size_t got = 0;
-        while (got < want) {
-            const ssize_t n = read(fd_, buf + got, want - got);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                return Failed(ZIP_ER_READ, errno, "cannot read");
-            }
-            if (n == 0)
-                break;
-            got += static_cast<std::size_t>(n);
+    // Takes the next piece of the member's data; -1 on failure or cancel.
+    zip_int64_t Fetch() {
+        DeflatedPiece next;
+        try {
+            if (!claimed_)
+                next = deflater_->Next();
+            else if (!state_.work->Next(next))
+                next.zipError = ZIP_ER_INTERNAL;
+        } catch (const std::bad_alloc&) {
+            next = DeflatedPiece();
+            next.zipError = ZIP_ER_MEMORY;
         }
-        crc_ = crc32_z(crc_, reinterpret_cast<const Bytef*>(buf), got);
-        done_ += got;
+        piece_ = std::move(next);
+        pos_ = 0;
+        if (piece_.failed()) {
+            if (piece_.what != nullptr)
+                return Failed(piece_.zipError, piece_.sysError, piece_.what);
+            zip_error_set(&error_, piece_.zipError, 0);
+            return -1;
+        }
+        done_ = piece_.rawDone;
+        crc_ = piece_.crc;
         state_.progress.Advance(done_, false);
         if (state_.progress.Cancelled())
             return Cancelled();
-        return static_cast<zip_int64_t>(got);
-    }
-
-    bool StartDeflate() {
-        std::memset(&z_, 0, sizeof z_);
-        if (deflateInit2(&z_, level_, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
-            zip_error_set(&error_, ZIP_ER_MEMORY, 0);
-            return false;
-        }
-        deflating_ = true;
-        return true;
+        return 0;
     }
 
     zip_int64_t Open() {
-        // O_NONBLOCK: should the file have become a FIFO since it was selected, opening it
-        // must not wait for a writer.
-        CloseFile(); // left open by an earlier attempt that failed
-        fd_ = open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd_ < 0)
-            return Failed(ZIP_ER_OPEN, errno, "cannot open");
-        struct stat fs {};
-        if (fstat(fd_, &fs) != 0 || !S_ISREG(fs.st_mode))
-            return Failed(ZIP_ER_OPEN, EINVAL, "no longer a regular file:");
-        posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+        Stop(); // left by an earlier attempt that failed
         done_ = 0;
         crc_ = crc32_z(0, nullptr, 0);
-        finished_ = false;
-        pending_.clear();
-        pendingPos_ = 0;
         method_ = level_ == 0 ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
         state_.progress.Begin(path_, member_, size_);
         if (state_.progress.Cancelled())
             return Cancelled();
-        if (level_ == 0)
-            return 0;
-        if (size_ <= kWholeLimit)
-            return CompressWhole();
-        in_.resize(kChunk);
-        return StartDeflate() ? 0 : -1;
-    }
-
-    zip_int64_t CompressWhole() {
-        std::vector<char> raw(static_cast<std::size_t>(size_));
-        const zip_int64_t got = ReadFile(raw.data(), raw.size());
-        if (got < 0)
-            return -1;
-        raw.resize(static_cast<std::size_t>(got));
-        if (!StartDeflate())
-            return -1;
-        pending_.resize(deflateBound(&z_, static_cast<uLong>(raw.size())));
-        z_.next_in = reinterpret_cast<Bytef*>(raw.data());
-        z_.avail_in = static_cast<uInt>(raw.size());
-        z_.next_out = reinterpret_cast<Bytef*>(pending_.data());
-        z_.avail_out = static_cast<uInt>(pending_.size());
-        if (deflate(&z_, Z_FINISH) != Z_STREAM_END) {
-            zip_error_set(&error_, ZIP_ER_ZLIB, 0);
-            return -1;
+        claimed_ = state_.work && job != kNoJob && state_.work->Claim(job);
+        if (!claimed_) {
+            try {
+                deflater_ = std::make_unique<MemberDeflater>(path_, size_, level_);
+            } catch (const std::bad_alloc&) {
+                zip_error_set(&error_, ZIP_ER_MEMORY, 0);
+                return -1;
+            }
         }
-        pending_.resize(z_.total_out);
-        deflateEnd(&z_);
-        deflating_ = false;
-        if (pending_.size() >= raw.size()) {
-            pending_.swap(raw);
-            method_ = ZIP_CM_STORE;
-        }
+        const zip_int64_t r = Fetch();
+        if (r < 0)
+            return r;
+        method_ = piece_.method;
         return 0;
     }
 
     zip_int64_t Read(void* data, zip_uint64_t len) {
         auto* out = static_cast<char*>(data);
-        if (level_ == 0)
-            return ReadFile(out, static_cast<std::size_t>(std::min<zip_uint64_t>(len, kChunk)));
-        if (!deflating_ || finished_) {
-            // Whole-file data (or the end of the stream).
-            const std::size_t n =
-                std::min<std::size_t>(static_cast<std::size_t>(len), pending_.size() - pendingPos_);
-            if (n > 0)
-                std::memcpy(out, pending_.data() + pendingPos_, n);
-            pendingPos_ += n;
-            return static_cast<zip_int64_t>(n);
-        }
-        z_.next_out = reinterpret_cast<Bytef*>(out);
-        z_.avail_out = static_cast<uInt>(std::min<zip_uint64_t>(len, UINT32_MAX));
-        while (z_.avail_out > 0) {
-            if (z_.avail_in == 0 && done_ < size_) {
-                const zip_int64_t got = ReadFile(in_.data(), in_.size());
-                if (got < 0)
+        zip_uint64_t given = 0;
+        while (given < len) {
+            if (pos_ == piece_.data.size()) {
+                if (piece_.last)
+                    break;
+                if (Fetch() < 0)
                     return -1;
-                z_.next_in = reinterpret_cast<Bytef*>(in_.data());
-                z_.avail_in = static_cast<uInt>(got);
-                if (got == 0)
-                    size_ = done_; // the file became shorter: finish with what was there
+                continue;
             }
-            const int flush = done_ >= size_ && z_.avail_in == 0 ? Z_FINISH : Z_NO_FLUSH;
-            const int r = deflate(&z_, flush);
-            if (r == Z_STREAM_END) {
-                finished_ = true;
-                break;
-            }
-            if (r != Z_OK && r != Z_BUF_ERROR) {
-                zip_error_set(&error_, ZIP_ER_ZLIB, 0);
-                return -1;
-            }
+            const std::size_t n = static_cast<std::size_t>(
+                std::min<zip_uint64_t>(len - given, piece_.data.size() - pos_));
+            std::memcpy(out + given, piece_.data.data() + pos_, n);
+            pos_ += n;
+            given += n;
         }
-        return static_cast<zip_int64_t>(reinterpret_cast<char*>(z_.next_out) - out);
+        return static_cast<zip_int64_t>(given);
     }
 
     zip_int64_t Stat(void* data, zip_uint64_t len) {
@@ -200,7 +152,7 @@ private:
         st->mtime = mtime_;
         st->comp_method = static_cast<zip_uint16_t>(method_);
         st->size = size_;
-        if (fd_ < 0 && opened_) {
+        if (read_) {
             // After the data was read: the real size, the CRC and the method used.
             st->valid |= ZIP_STAT_CRC;
             st->size = done_;
@@ -216,6 +168,7 @@ private:
         case ZIP_SOURCE_STAT:
             return Stat(data, len);
         case ZIP_SOURCE_OPEN: {
+            read_ = false;
             const zip_int64_t r = Open();
             opened_ = r == 0;
             return r;
@@ -223,10 +176,9 @@ private:
         case ZIP_SOURCE_READ:
             return Read(data, len);
         case ZIP_SOURCE_CLOSE:
-            CloseFile();
             // The buffers go now: a command may hold thousands of sources until it ends.
-            std::vector<char>().swap(pending_);
-            std::vector<char>().swap(in_);
+            Stop();
+            read_ = opened_;
             state_.progress.Advance(done_, true);
             return 0;
         case ZIP_SOURCE_ERROR:
@@ -238,22 +190,20 @@ private:
     }
 
     PackState& state_;
-    std::string path_;
-    std::string member_;
-    uint64_t size_;
-    time_t mtime_;
-    int level_;
-    int fd_ = -1;
+    const std::string path_;
+    const std::string member_;
+    const uint64_t size_; // as selected
+    const time_t mtime_;
+    const int level_;
     bool opened_ = false;
+    bool read_ = false; // opened, read and closed: done_ and crc_ are the member's
     uint64_t done_ = 0;
     uLong crc_ = 0;
     int32_t method_;
-    z_stream z_{};
-    bool deflating_ = false;
-    bool finished_ = false;
-    std::vector<char> in_;
-    std::vector<char> pending_;
-    std::size_t pendingPos_ = 0;
+    std::unique_ptr<MemberDeflater> deflater_; // making the data here
+    bool claimed_ = false;                     // or taking them from the workers
+    DeflatedPiece piece_;
+    std::size_t pos_ = 0;
     zip_error_t error_;
 };
 
@@ -268,6 +218,39 @@ zip_source_t* MakeFileSource(PackState& state, std::string path, std::string mem
     if (zs != nullptr)
         state.sources.push_back(std::move(src));
     return zs;
+}
+
+void NoteArchiveIndex(PackState& state, zip_uint64_t index) {
+    if (!state.sources.empty())
+        state.sources.back()->index = index;
+}
+
+void StartWorkers(PackState& state, unsigned threads) {
+    if (threads < 2 || state.work)
+        return;
+    std::vector<FileSource*> order;
+    for (const std::unique_ptr<FileSource>& s : state.sources)
+        if (s->index != kNoIndex)
+            order.push_back(s.get());
+    std::stable_sort(order.begin(), order.end(),
+                     [](const FileSource* a, const FileSource* b) { return a->index < b->index; });
+    for (std::size_t j = 0; j < order.size(); ++j)
+        order[j]->job = j;
+    if (order.empty())
+        return;
+    using Work = vmarc::OrderedWork<DeflatedPiece>;
+    state.work = std::make_unique<Work>(
+        order.size(), threads, kAheadPerThread * threads, kPiecesPerJob,
+        [order](std::size_t job, unsigned, Work::Outlet& out) {
+            const FileSource& source = *order[job];
+            MemberDeflater deflater(source.path(), source.size(), source.level());
+            for (;;) {
+                DeflatedPiece piece = deflater.Next();
+                const bool end = piece.last || piece.failed();
+                if (!out.Put(std::move(piece)) || end)
+                    return;
+            }
+        });
 }
 
 } // namespace vmzip

@@ -15,6 +15,7 @@
 #include "ArchiverContract.h"
 #include "FileSource.h"
 #include "NamePattern.h"
+#include "WorkerCount.h"
 #include "ZipArchive.h"
 
 namespace vmzip {
@@ -288,6 +289,7 @@ std::unordered_map<std::string, bool> PackCandidates(ZipArchive& archive, const 
         // The source hands over finished member data; these methods make libzip take it as
         // it is (a replaced member would otherwise keep its old method).
         zip_set_file_compression(za, idx, cmd.level == 0 ? ZIP_CM_STORE : ZIP_CM_DEFAULT, 0);
+        NoteArchiveIndex(state, idx);
         SetMemberMeta(za, idx, c.st);
         written[c.member] = existing >= 0;
         if (cmd.verbose && !cmd.quiet)
@@ -400,6 +402,7 @@ int32_t RunWriteCommand(const WriteCommand& cmd, Progress& progress, OutputText&
             DeleteMembers(archive, cmd, progress, missing, out);
         else
             written = PackCandidates(archive, cmd, state, candidates, unreadable, out);
+        StartWorkers(state, vmarc::WorkerCount(cmd.threads));
         // A cancel answered to an earlier message (opening, deleting) drops every change.
         if (progress.Cancelled())
             Fail(ARC_ERROR_USER_CANCEL, "cancelled; the archive is unchanged");

@@ -12,6 +12,8 @@
 # CPU time (user + system) because the machine is shared; wall times are shown beside them.
 #
 #   bench/engine/run.sh            BUILD=dir (default build-bench/), REPS=n, TMPDIR=where
+# First backups in ZIP and LHA mode judged on wall time, against zip -6 in alternating rounds
+# after a sync, with the archiver libraries' thread count: bench/engine/first_backup.sh.
 # Needs about 1 GiB below $TMPDIR (removed at the end) and zip and find on the PATH.
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
@@ -21,43 +23,8 @@ REPS=${REPS:-3}
 for tool in zip find; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 2; }
 done
-if [ -f "$BUILD/CMakeCache.txt" ]; then
-    cmake -S "$ROOT" -B "$BUILD" >/dev/null # picks up new folders, keeps the settings
-else
-    cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BUILD" -j2 --target engine_bench velmoran unlha32 velmoran_unzip32 velmoran_zip32j \
-    >/dev/null
-BENCH=$BUILD/bin/engine_bench
-PROGRAM=$BUILD/bin/velmoran
-
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/velmoran-engine-bench.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
-
-# Runs the program headless with private settings and log below $WORK/home; prints
-# "wall cpu maxrss-KiB status" (engine_bench run discards the command's standard output).
-# Stderr goes to $WORK/home/stderr.txt.
-HOME_DIR=$WORK/home
-mkdir -p "$HOME_DIR/config/Tarn" "$HOME_DIR/state" "$HOME_DIR/cache" "$HOME_DIR/etc"
-settings() { # archiver type: atLha or atZip
-    printf '[Options]\nArchiverType=%s\n' "$1" > "$HOME_DIR/config/Tarn/Velmoran.conf"
-}
-program() { # arguments...
-    (cd "$HOME_DIR" && "$BENCH" run env -u DISPLAY -u WAYLAND_DISPLAY HOME="$HOME_DIR" \
-        XDG_CONFIG_HOME="$HOME_DIR/config" XDG_STATE_HOME="$HOME_DIR/state" \
-        XDG_CACHE_HOME="$HOME_DIR/cache" XDG_CONFIG_DIRS="$HOME_DIR/etc" LC_ALL=C.UTF-8 \
-        "$PROGRAM" "$@" 2>"$HOME_DIR/stderr.txt" </dev/null)
-}
-# Fails loudly when a run did not end with status 0.
-check() { # "wall cpu rss status" label
-    local status
-    status=$(awk '{ print $4 }' <<<"$1")
-    if [ "$status" != 0 ]; then
-        echo "$2 ended with status $status" >&2
-        cat "$HOME_DIR/stderr.txt" "$HOME_DIR/state/Tarn/Velmoran/Velmoran.LOG" >&2 || true
-        exit 1
-    fi
-}
+# shellcheck source=bench/engine/common.sh
+source "$ROOT/bench/engine/common.sh"
 # Best (smallest) wall and CPU time over lines "wall cpu ...".
 best_of() { awk 'NR == 1 || $1 < w { w = $1 } NR == 1 || $2 < c { c = $2 } END { print w, c }'; }
 
@@ -139,16 +106,6 @@ done
 echo "== 3. First backup in ZIP mode of a 100 MiB mixed tree"
 CORPUS=$WORK/mixed
 MiB=$((1024 * 1024))
-# Copies regular files below $1 (find tests $4...) into $CORPUS/$2, in name order, until $3
-# bytes; files over 8 MiB are left out.
-copy_some() {
-    local from=$1 to=$2 limit=$3
-    shift 3
-    mkdir -p "$CORPUS/$to"
-    (cd "$from" && find . -type f -size -8M "$@" -printf '%s\t%P\n' 2>/dev/null | LC_ALL=C sort -k2 |
-        awk -F'\t' -v l="$limit" 't + $1 <= l { t += $1; print $2 }' |
-        xargs -r -d '\n' cp --parents -t "$CORPUS/$to")
-}
 for i in $(seq 1 30); do
     mkdir -p "$CORPUS/text/part$((i % 3))"
     "$BENCH" text "$CORPUS/text/part$((i % 3))/notes$i.txt" $MiB "$i"

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# LZH benchmark: builds a corpus of at least 100 MiB (generated text, C headers, Perl modules,
+# LZH benchmark (wall time beside CPU time, a sync before each compression; -lh7- also on one
+# thread, -jt1, whose archive must be the same bytes): builds a corpus of at least 100 MiB (generated text, C headers, Perl modules,
 # documentation, shared libraries and programs), then in one run compresses it with our -lh5-
 # and -lh7- and with "zip -6 -q -r", extracts our archives with our library and with lhasa, checks
 # every extraction against the corpus and prints the figures side by side.
@@ -83,8 +84,13 @@ ours() { # label command
 }
 
 echo "Compressing ..."
+sync
 ours lh5 "a -jm5 -a1 -r1 -- \"$OUT/lh5.lzh\" \"$CORPUS/\" \"*\""
 ours lh7 "a -jm7 -a1 -r1 -- \"$OUT/lh7.lzh\" \"$CORPUS/\" \"*\""
+sync
+ours lh7-1 "a -jm7 -jt1 -a1 -r1 -- \"$OUT/lh7-1.lzh\" \"$CORPUS/\" \"*\""
+cmp -s "$OUT/lh7.lzh" "$OUT/lh7-1.lzh" || { echo "the archive depends on the thread count" >&2; exit 1; }
+sync
 timed zip bash -c "cd '$CORPUS' && exec zip -6 -q -r '$OUT/corpus.zip' ."
 SIZE_OF[lh5]=$(stat -c %s "$OUT/lh5.lzh")
 SIZE_OF[lh7]=$(stat -c %s "$OUT/lh7.lzh")
@@ -104,7 +110,8 @@ done
 
 mib() { awk -v n="$1" 'BEGIN { printf "%.1f", n / 1048576 }'; }
 echo
-echo "Corpus: $CORPUS_FILES files, $(mib "$CORPUS_BYTES") MiB"
+echo "Corpus: $CORPUS_FILES files, $(mib "$CORPUS_BYTES") MiB;" \
+    "archiver threads: ${VELMORAN_ARCHIVER_THREADS:-one per core} (cores: $(nproc))"
 row() { # label bytes ratio key
     printf '%-22s %12s %7s %9s %9s %12s\n' "$1" "$2" "$3" "${SECONDS_OF[$4]}" "${CPU_OF[$4]}" \
         "${RSS_OF[$4]:+${RSS_OF[$4]} KiB}"
@@ -116,6 +123,7 @@ for m in lh5 lh7 zip; do
     [ "$m" = zip ] && label="compress zip -6"
     row "$label" "${SIZE_OF[$m]}" "$ratio" "$m"
 done
+row "compress -lh7-, -jt1" "" "" "lh7-1"
 for m in lh5 lh7; do
     row "extract -$m-, ours" "" "" "x-ours-$m"
     row "extract -$m-, lhasa" "" "" "x-lhasa-$m"
