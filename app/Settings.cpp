@@ -8,6 +8,8 @@
 #include "platform/TempDirectory.h"
 #include "platform/XdgDirs.h"
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -100,6 +102,9 @@ void LoadSettings(TMainWndModel& model) {
     model.ArchiverType = ini.ReadString("Options", "ArchiverType", "atLha") == "atZip"
                              ? engine::atZip
                              : engine::atLzh;
+    // Set by hand in the file (never written): how many threads an archiver library packs with,
+    // 0 (the default) one per core.
+    model.ArchiverThreads = std::clamp(ReadInteger(ini, "Options", "ArchiverThreads", 0), 0, 64);
     // Set by hand in the file; never written, so that a stored address stays as the user typed it.
     const std::string supportPage = ini.ReadString("Options", "SupportPage", "");
     model.SupportPage = supportPage.empty() ? DefaultSupportPage : supportPage;

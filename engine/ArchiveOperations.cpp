@@ -83,8 +83,14 @@ void TVMEngine::PrepareCall(const std::string& archive, Operation op) {
     options_.jso = 1;
     options_.jss = 1;
     options_.jst = 1;
-    if (op != Operation::Remove)
-        options_.UserOptions = state_.ArchiverType == engine::atZip ? "" : "-- ";
+    if (op != Operation::Remove) {
+        const std::string threads =
+            state_.ArchiverThreads > 0 ? "-jt" + std::to_string(state_.ArchiverThreads) : "";
+        if (state_.ArchiverType == engine::atZip)
+            options_.UserOptions = threads;
+        else
+            options_.UserOptions = threads.empty() ? "-- " : threads + " -- ";
+    }
 }
 
 void TVMEngine::KeepLibraryErrors() {

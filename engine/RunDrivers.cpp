@@ -9,6 +9,7 @@
 #include "platform/TempDirectory.h"
 #include "select/TVMFiles.h"
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
@@ -43,6 +44,17 @@ void TVMEngine::EnterBusyState() {
     archiveDirOwners_.clear();
     streamsUnsupportedReported_ = false;
     platform::ForgetMissingLibraries(); // one installed since the last run is found
+}
+
+void TVMEngine::FlushDestinations(const std::vector<std::unique_ptr<definition::TVMTask>>& items) {
+    std::vector<std::string> done;
+    for (const auto& item : items) {
+        const std::string dir = platform::ExcludeTrailingPathDelimiter(item->DstDir);
+        if (dir.empty() || std::find(done.begin(), done.end(), dir) != done.end())
+            continue;
+        done.push_back(dir);
+        platform::SyncFileSystem(dir);
+    }
 }
 
 void TVMEngine::EnsureTempDir() {
@@ -176,6 +188,9 @@ void TVMEngine::AtnVMExecute(definition::TVMDefinition& def) {
                                 platform::DateTimeToStr(platform::Now()) + ")");
         }
     }
+    // The archives are flushed to disk once, before the run says it has ended (the libraries
+    // flush each archive's contents, not each new name).
+    FlushDestinations(items);
     state_.AddStampedLine("Backup job ended.(" + NowText() + Text("）"));
     state_.AddLogLine(Text("バックアップ完了．"));
 }

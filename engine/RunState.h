@@ -46,6 +46,8 @@ public:
     bool OverwriteLog = true;
     bool RecallLastSettings = true;
     TVMArchiverType ArchiverType = atLzh;
+    // Threads each archiver library packs with (its -jt switch); 0: one per core.
+    int ArchiverThreads = 0;
     bool DebugMode = false;
 
     // A stamped Japanese line of the run log.

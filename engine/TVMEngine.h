@@ -105,6 +105,8 @@ private:
     void TakeStreamReport();
     // The busy state of a run: every action but stop disabled, the list disabled, the flags reset.
     void EnterBusyState();
+    // Flushes the file systems of the items' destinations.
+    void FlushDestinations(const std::vector<std::unique_ptr<definition::TVMTask>>& items);
     // The working directory a run uses: TempDir, or the private temporary directory when empty.
     void EnsureTempDir();
     void BackupDirectory(const definition::TVMTask& item, const std::string& src);

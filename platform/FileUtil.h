@@ -56,6 +56,10 @@ std::string IncludeTrailingPathDelimiter(std::string_view path);
 // The current directory joined with a relative path; an absolute path as it is.
 std::string ExpandFileName(std::string_view path);
 
+// Flushes everything written to the file system that holds path (syncfs); false when path
+// cannot be opened.
+bool SyncFileSystem(const std::string& path);
+
 // Creates an empty file (truncating an existing one); true on success.
 bool CreateEmptyFile(const std::string& path);
 // Writes bytes to a file, replacing it or appending at its end; raises EFileError on failure.

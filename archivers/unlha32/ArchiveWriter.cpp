@@ -149,11 +149,10 @@ void ArchiveWriter::Commit(mode_t mode) {
         const int err = errno;
         Fail(ARC_ERROR_TMP_COPY, WithErrno("cannot replace the archive " + target_, err));
     }
+    // The directory is not flushed: the new contents are on disk before the new name, so a
+    // crash leaves the old archive or the new one, and the program flushes the file system once
+    // when its run ends (one flush per archive would cost more than the packing).
     committed_ = true;
-    // Make the rename itself durable.
-    FileHandle dir(::open(directory_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid())
-        ::fsync(dir.Get());
 }
 
 } // namespace unlha

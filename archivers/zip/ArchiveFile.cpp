@@ -16,15 +16,6 @@ namespace {
 constexpr std::size_t kReadBuffer = 256 * 1024;
 constexpr std::size_t kWriteBuffer = 1024 * 1024;
 
-std::string ParentDir(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 mode_t CurrentUmask() {
     const mode_t old = umask(022);
     umask(old);
@@ -308,12 +299,10 @@ zip_int64_t ArchiveFile::CommitWrite() {
         return SetWriteError(ZIP_ER_WRITE, errno);
     if (rename(workPath_.c_str(), path_.c_str()) != 0)
         return SetWriteError(ZIP_ER_RENAME, errno);
+    // The directory is not flushed: the new contents are on disk before the new name, so a
+    // crash leaves the old archive or the new one, and the program flushes the file system once
+    // when its run ends.
     workPath_.clear();
-    const int dirFd = open(ParentDir(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
-    }
     return 0;
 }
 

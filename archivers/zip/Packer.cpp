@@ -69,7 +69,7 @@ public:
         const std::string full = Join(cmd_.baseDir, plain);
         struct stat lst {};
         if (lstat(full.c_str(), &lst) == 0) {
-            if (!Take(plain, full, true))
+            if (!Take(plain, full, true, lst))
                 missing_.push_back(plain);
             return;
         }
@@ -86,11 +86,11 @@ public:
 private:
     bool Hidden(const char* name) const { return name[0] == '.' && !cmd_.includeHidden; }
 
-    // Takes one existing entry; false when it cannot be packed (dangling link, special file).
-    bool Take(const std::string& rel, const std::string& full, bool named) {
-        struct stat lst {};
-        struct stat st {};
-        if (lstat(full.c_str(), &lst) != 0 || stat(full.c_str(), &st) != 0)
+    // Takes one existing entry, whose lstat is lst; false when it cannot be packed (dangling
+    // link, special file). Only a link is looked up a second time.
+    bool Take(const std::string& rel, const std::string& full, bool named, const struct stat& lst) {
+        struct stat st = lst;
+        if (S_ISLNK(lst.st_mode) && stat(full.c_str(), &st) != 0)
             return false;
         if (archiveStat_ != nullptr && st.st_dev == archiveStat_->st_dev &&
             st.st_ino == archiveStat_->st_ino)
@@ -143,7 +143,7 @@ private:
             if (lstat(childFull.c_str(), &lst) != 0)
                 continue;
             if (mask == nullptr) {
-                Take(childRel, childFull, false);
+                Take(childRel, childFull, false, lst);
                 continue;
             }
             // With a mask, -r descends into every subdirectory and applies the mask there.
@@ -153,7 +153,7 @@ private:
             }
             if (WildcardMatch(*mask, name, enc_)) {
                 matched_ = true;
-                Take(childRel, childFull, false);
+                Take(childRel, childFull, false, lst);
             }
         }
     }

@@ -95,6 +95,34 @@ TEST_F(ArchiveOperationsTest, CallsCarryTheWorkDirectoryAndTheLhaUserOptions) {
     EXPECT_EQ(options.jst, 1);
 }
 
+TEST_F(ArchiveOperationsTest, TheThreadSettingGoesToBothLibraries) {
+    state.ArchiverThreads = 3;
+    const auto names = MakeFiles("src", 1);
+    EXPECT_EQ(eng.PackFiles(tmp / "bk/src.lzh", tmp / "src", false, "", names), 0);
+    EXPECT_EQ(options.UserOptions, "-jt3 -- ");
+    EXPECT_NE(lha.Command(0).find(" -jt3 -- "), std::string::npos) << lha.Command(0);
+    RecordingLibrary zip("libzip32j.so");
+    state.ArchiverType = engine::atZip;
+    EXPECT_EQ(eng.PackFiles(tmp / "bk/src.zip", tmp / "src", false, "", names), 0);
+    EXPECT_EQ(options.UserOptions, "-jt3");
+}
+
+// A file and the stream members that follow it go in one call, wherever the batch would end.
+TEST_F(ArchiveOperationsTest, BatchesNeverSplitAFileFromItsStreams) {
+    std::vector<std::string> members;
+    for (int i = 0; i < 499; ++i)
+        members.push_back("f" + std::to_string(1000 + i));
+    members.push_back("last.txt");
+    members.push_back("last.txt;a;$DATA");
+    members.push_back("last.txt;b;$DATA");
+    members.push_back("next.txt");
+    EXPECT_EQ(eng.UnpackFiles(tmp / "a.lzh", tmp / "out", members), 0);
+    ASSERT_EQ(lha.Calls(), 2);
+    EXPECT_NE(lha.Command(0).find("\"last.txt;b;$DATA\""), std::string::npos);
+    EXPECT_EQ(lha.Command(1).find("last.txt"), std::string::npos) << lha.Command(1);
+    EXPECT_NE(lha.Command(1).find("next.txt"), std::string::npos);
+}
+
 TEST_F(ArchiveOperationsTest, ZipCallsHaveNoUserOptions) {
     RecordingLibrary zip("libzip32j.so");
     state.ArchiverType = engine::atZip;
