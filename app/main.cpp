@@ -12,6 +12,7 @@
 int main(int argc, char* argv[]) {
     std::setlocale(LC_ALL, "");
     platform::InitCodePageFromLocale();
+    platform::FixLocalTimeZone();
     const std::vector<std::string> args(argv + 1, argv + argc);
     // A scheduled line asks first whether its work item runs today (cron cannot count every
     // third day or every other week).

@@ -173,6 +173,12 @@ std::uint64_t TickCount() {
            static_cast<std::uint64_t>(ts.tv_nsec / 1000000);
 }
 
+void FixLocalTimeZone() {
+    if (!std::getenv("TZ"))
+        ::setenv("TZ", ":/etc/localtime", 0);
+    ::tzset();
+}
+
 TDateTime Now() {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);

@@ -53,6 +53,9 @@ std::uint64_t TickCount();
 
 // The current local date and time, to the millisecond.
 TDateTime Now();
+// Reads the local time zone once for the process (when TZ is unset, the C library would look at
+// /etc/localtime again on every conversion).
+void FixLocalTimeZone();
 
 // Conversions between Unix time (seconds since the epoch, UTC) and local date-times.
 TDateTime UnixToDateTime(std::int64_t seconds);
