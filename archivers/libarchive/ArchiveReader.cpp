@@ -57,8 +57,10 @@ void ArchiveReader::Describe(archive_entry* entry, Member& m) const {
     m.mtime = archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : 0;
     m.mode = archive_entry_perm(entry);
     m.encrypted = archive_entry_is_encrypted(entry) != 0;
-    if (archive_entry_hardlink(entry) != nullptr) {
+    m.linkTarget.clear();
+    if (const char* target = archive_entry_hardlink(entry)) {
         m.type = MemberType::Hardlink;
+        m.linkTarget = target;
         return;
     }
     switch (archive_entry_filetype(entry)) {

@@ -24,6 +24,7 @@ struct Member {
     mode_t mode = 0;
     MemberType type = MemberType::File;
     bool encrypted = false;
+    std::string linkTarget; // the earlier member a hard link names
 };
 
 class ArchiveReader {

@@ -1,7 +1,9 @@
 #include "Extraction.h"
 
+#include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <map>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -94,8 +96,6 @@ void CheckMember(const Member& m) {
     switch (m.type) {
     case MemberType::Symlink:
         Fail(ARC_ERROR_FILE_STYLE, "symbolic link not extracted: " + m.name);
-    case MemberType::Hardlink:
-        Fail(ARC_ERROR_FILE_STYLE, "hard link not extracted: " + m.name);
     case MemberType::Special:
         Fail(ARC_ERROR_FILE_STYLE,
              "special file (device, FIFO or socket) not extracted: " + m.name);
@@ -144,6 +144,16 @@ public:
             progress_.Advance(0, true);
             return;
         }
+        // A hard link becomes a copy of the file its target was extracted to in this
+        // command; a link to anything else is refused.
+        const std::vector<std::string>* source = nullptr;
+        if (m.type == MemberType::Hardlink) {
+            const auto it = extracted_.find(WithoutDotPrefix(m.linkTarget));
+            if (it == extracted_.end())
+                Fail(ARC_ERROR_FILE_STYLE,
+                     "hard link to a file not extracted here not extracted: " + m.name);
+            source = &it->second;
+        }
         const int dirFd = Directory(m, parts, parts.size() - 1);
         std::string leaf = parts.back();
         struct stat existing {};
@@ -159,8 +169,15 @@ public:
                 Fail(ARC_ERROR_CANNOT_WRITE, "a directory stands where a file goes: " + shown);
             }
         }
-        progress_.Begin(m.name, shown, m.size);
-        File(m, dirFd, leaf, shown);
+        if (source != nullptr) {
+            Copy(m, *source, parts, leaf, shown);
+        } else {
+            progress_.Begin(m.name, shown, m.size);
+            File(m, dirFd, leaf, shown);
+        }
+        std::vector<std::string> placed = parts;
+        placed.back() = leaf;
+        extracted_[WithoutDotPrefix(m.name)] = std::move(placed);
         out_.Line("extracted: " + shown);
     }
 
@@ -226,6 +243,44 @@ private:
         work.Place(leaf, shown);
     }
 
+    // The copy of an extracted file that a hard link member stands for, read back from the
+    // destination without following links.
+    void Copy(const Member& m, const std::vector<std::string>& source,
+              const std::vector<std::string>& parts, const std::string& leaf,
+              const std::string& shown) {
+        const int sourceDir = Directory(m, source, source.size() - 1);
+        const int in = openat(sourceDir, source.back().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (in < 0)
+            Fail(ARC_ERROR_FILE_OPEN, WithErrno("cannot read the target of " + m.name, errno));
+        struct Closer {
+            int fd;
+            ~Closer() { close(fd); }
+        } closer{in};
+        struct stat st {};
+        fstat(in, &st);
+        // Reaching the target's directory closed the link's own: it is entered again.
+        const int outDir = Directory(m, parts, parts.size() - 1);
+        progress_.Begin(m.name, shown, static_cast<uint64_t>(st.st_size));
+        WorkFile work(outDir);
+        uint64_t done = 0;
+        for (;;) {
+            const ssize_t n = read(in, buffer_.data(), buffer_.size());
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                Fail(ARC_ERROR_CANNOT_READ,
+                     WithErrno("cannot read the target of " + m.name, errno));
+            if (n == 0)
+                break;
+            WriteAll(work.fd(), buffer_.data(), static_cast<std::size_t>(n), shown);
+            done += static_cast<uint64_t>(n);
+        }
+        progress_.Advance(done, true);
+        fchmod(work.fd(), st.st_mode & 07777);
+        futimens(work.fd(), std::array<struct timespec, 2>{st.st_mtim, st.st_mtim}.data());
+        work.Place(leaf, shown);
+    }
+
     ArchiveReader& reader_;
     const Request& r_;
     vmzip::Progress& progress_;
@@ -233,6 +288,7 @@ private:
     vmzip::Destination dest_;
     std::vector<char> buffer_;
     std::vector<DirectoryStamp> dirs_;
+    std::map<std::string, std::vector<std::string>> extracted_; // member -> parts written
 };
 
 bool StopsCommand(int32_t code) {

@@ -5,6 +5,7 @@
 
 #include "archives/ArchiverErrors.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace formats_test {
@@ -152,6 +153,70 @@ TEST_F(TarFormat, OperationsTarDoesNotOfferAreRefusedBeforeTheLibrary) {
     } catch (const archives::EArchiver& e) {
         EXPECT_STREQ(e.what(), "この形式の書庫ではファイルの削除をサポートしておりません。");
     }
+}
+
+TEST_F(TarFormat, HardLinksOfBsdtarBecomeCopiesOfTheirFile) {
+    WriteFile(tmp / "src/first.txt", "shared contents\n");
+    std::filesystem::create_hard_link(tmp / "src/first.txt", tmp / "src/second.txt");
+    ASSERT_EQ(Shell("cd " + ShellQuote(tmp / "src") + " && bsdtar -cf " +
+                    ShellQuote(tmp / "links.tar") + " first.txt second.txt"),
+              0);
+    TArchiveFile af;
+    af.SetFileName(tmp / "links.tar");
+    af.SetOutputSize(65536);
+    ASSERT_EQ(af.Unpack(nullptr, nullptr, tmp / "out", {}), 0) << af.Output();
+    EXPECT_SAME_TREE(ReadTree(tmp / "out"),
+                     (std::map<std::string, std::string>{{"first.txt", "shared contents\n"},
+                                                         {"second.txt", "shared contents\n"}}));
+}
+
+TEST_F(TarFormat, ProgressReachesTheFacadeAndItsCancelStopsTheExtraction) {
+    const std::string archive = MakeWithBsdtar("progress.tar", "");
+    TArchiveFile af;
+    af.SetFileName(archive);
+    std::vector<std::string> begun;
+    af.OnProgress = [&](TArchiveFile&, int state, archives::TExtractingInfoEx* info, bool&) {
+        if (state == ARC_STATE_BEGIN && info != nullptr)
+            begun.push_back(info->destName);
+    };
+    ASSERT_EQ(af.Unpack(nullptr, nullptr, tmp / "all", {}), 0);
+    EXPECT_GE(begun.size(), SampleTree().size());
+    EXPECT_NE(std::find(begun.begin(), begun.end(), tmp / "all/data.bin"), begun.end());
+
+    int seen = 0;
+    af.OnProgress = [&](TArchiveFile&, int state, archives::TExtractingInfoEx*, bool& abort) {
+        if (state == ARC_STATE_BEGIN && ++seen == 2)
+            abort = true;
+    };
+    EXPECT_EQ(af.Unpack(nullptr, nullptr, tmp / "cut", {}), ARC_ERROR_USER_CANCEL);
+    EXPECT_LT(ReadTree(tmp / "cut").size(), SampleTree().size());
+}
+
+TEST_F(TarFormat, AMemberIsExtractedIntoMemory) {
+    const std::string archive = MakeWithBsdtar("mem.tar.gz", "z");
+    TArchiveFile af;
+    af.SetFileName(archive);
+    std::vector<unsigned char> buffer(400000);
+    std::int64_t time = 0;
+    std::uint16_t attributes = 0;
+    std::uint32_t written = 0;
+    std::string cmd;
+    ASSERT_EQ(af.Archiver()->ExtractMem(nullptr, archive, af.Options(), "data.bin", buffer.data(),
+                                        static_cast<int>(buffer.size()), &time, &attributes,
+                                        &written, cmd),
+              0)
+        << cmd;
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.data()), written),
+              SampleTree().at("data.bin"));
+    struct stat st {};
+    ASSERT_EQ(stat((tmp / "src/data.bin").c_str(), &st), 0);
+    EXPECT_EQ(time, static_cast<std::int64_t>(st.st_mtime));
+    EXPECT_NE(attributes & ARC_ATTR_ARCHIVE, 0);
+    // A buffer too small: filled, and the code says so.
+    EXPECT_EQ(af.Archiver()->ExtractMem(nullptr, archive, af.Options(), "data.bin", buffer.data(),
+                                        1000, nullptr, nullptr, &written, cmd),
+              ARC_ERROR_MORE_HEAP_MEMORY);
+    EXPECT_EQ(written, 1000u);
 }
 
 class TarHostile : public FormatTest {
