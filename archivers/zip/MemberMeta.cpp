@@ -76,6 +76,8 @@ std::string MethodName(int32_t method) {
         return "lzma";
     case ZIP_CM_XZ:
         return "xz";
+    case ZIP_CM_PPMD:
+        return "ppmd";
     case 93:
         return "zstd";
     default:

@@ -6,6 +6,7 @@
 
 #include "ArcError.h"
 #include "ArchiverContract.h"
+#include "ForeignMethodData.h"
 
 namespace vmzip {
 
@@ -186,6 +187,9 @@ void ZipArchive::Forget(const std::string& name) {
 }
 
 std::unique_ptr<MemberData> ZipArchive::Open(uint64_t index) {
+    const MemberInfo m = Describe(index);
+    if (NeedsForeignDecoder(m.method) && !m.encrypted)
+        return OpenForeignMember(path(), index, m);
     return std::make_unique<LibzipData>(za_, index, NameOf(index));
 }
 
