@@ -3,6 +3,7 @@
 #include <archive_entry.h>
 #include <langinfo.h>
 #include <string_view>
+#include <sys/stat.h>
 
 #include "TextBytes.h"
 
@@ -41,6 +42,10 @@ ArchivePtr NewReader(Kind kind) {
 }
 
 int ArchiveTypeOf(const std::string& path) {
+    // Only regular files: opening a FIFO would wait for a writer.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return 0;
     ArchivePtr a = NewReader(Kind::Tar);
     if (!a || archive_read_open_filename(a.get(), path.c_str(), 1 << 16) != ARCHIVE_OK)
         return 0;

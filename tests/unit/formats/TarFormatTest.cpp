@@ -4,6 +4,7 @@
 #include "FormatTestSupport.h"
 
 #include "archives/ArchiverErrors.h"
+#include "archives/Tar32.h"
 
 #include <algorithm>
 #include <sys/stat.h>
@@ -101,6 +102,12 @@ TEST_F(TarFormat, FilesThatAreNoTarAreNotTakenForOne) {
     WriteFile(tmp / "broken.tar", "just some text, no archive at all\n");
     EXPECT_FALSE(af.OpenArchive(nullptr, ARC_OPEN_LIST));
     EXPECT_EQ(af.Unpack(nullptr, nullptr, tmp / "out", {}), ARC_ERROR_NOT_ARC_FILE);
+    // A FIFO is never opened (reading it would wait for a writer forever).
+    ASSERT_EQ(mkfifo((tmp / "pipe.tar").c_str(), 0600), 0);
+    EXPECT_EQ(archives::TTar32::DetectType(tmp / "pipe.tar"), archives::atNone);
+    af.SetFileName(tmp / "pipe.tar");
+    EXPECT_FALSE(af.OpenArchive(nullptr, ARC_OPEN_LIST));
+    EXPECT_EQ(af.Unpack(nullptr, nullptr, tmp / "out", {}), ARC_ERROR_ARC_FILE_OPEN);
 }
 
 TEST_F(TarFormat, TarGzPackedThroughTheFacadeOpensInBsdtar) {
