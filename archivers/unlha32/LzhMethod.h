@@ -1,21 +1,22 @@
-// The member methods this library knows, with the parameters of the -lh5-/-lh6-/-lh7- coders.
+// The member methods this library knows (it writes -lh0-, -lh5- and -lh7-; it also reads
+// -lh1-, -lh4-, -lh6-, -lzs- and -lz5-), with the parameters of the -lh4- to -lh7- coders.
 #pragma once
 
 #include <string_view>
 
 namespace unlha {
 
-enum class Method { Stored, Lh5, Lh6, Lh7, Directory, Unsupported };
+enum class Method { Stored, Lh1, Lh4, Lh5, Lh6, Lh7, Lzs, Lz5, Directory, Unsupported };
 
 // "-lh0-" and the others; a method not in the list is Unsupported.
 Method MethodFromName(std::string_view name);
 const char* MethodName(Method method);
 
-// Parameters of a sliding-dictionary method (Lh5, Lh6, Lh7).
+// Parameters of a sliding-dictionary method with static Huffman codes (Lh4 to Lh7).
 struct LzhParameters {
-    int dictionaryBits; // 13, 15, 16
-    int positionCodes;  // np: 14, 16, 17
-    int positionBits;   // bits of the position-code count: 4, 5, 5
+    int dictionaryBits; // 12, 13, 15, 16
+    int positionCodes;  // np: 13, 14, 16, 17
+    int positionBits;   // bits of the position-code count: 4, 4, 5, 5
 };
 LzhParameters ParametersOf(Method method);
 

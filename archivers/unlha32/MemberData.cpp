@@ -5,6 +5,8 @@
 #include "ArchiverContract.h"
 #include "archivers/unlha32/ArchiveError.h"
 #include "archivers/unlha32/Crc16.h"
+#include "archivers/unlha32/LarcDecoder.h"
+#include "archivers/unlha32/Lh1Decoder.h"
 #include "archivers/unlha32/LzhDecoder.h"
 
 namespace unlha {
@@ -53,8 +55,15 @@ void ReadMemberData(ArchiveReader& reader, const MemberHeader& header, ByteSink*
                 break;
             sink.Write(buffer.data(), n);
         }
-    } else if (method == Method::Lh5 || method == Method::Lh6 || method == Method::Lh7) {
+    } else if (method == Method::Lh4 || method == Method::Lh5 || method == Method::Lh6 ||
+               method == Method::Lh7) {
         LzhDecoder decoder(method, reader.Data());
+        decoder.Decode(header.originalSize, sink);
+    } else if (method == Method::Lh1) {
+        Lh1Decoder decoder(reader.Data());
+        decoder.Decode(header.originalSize, sink);
+    } else if (method == Method::Lzs || method == Method::Lz5) {
+        LarcDecoder decoder(method, reader.Data());
         decoder.Decode(header.originalSize, sink);
     } else {
         Fail(ARC_ERROR_METHOD, "method " + header.method + " is not supported: " + header.path);

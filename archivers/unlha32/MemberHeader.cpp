@@ -73,12 +73,13 @@ struct Extensions {
     std::size_t headerCrcAt = 0; // offset of the stored header CRC inside raw, 0 when none
 };
 
-// One extended header: type byte, data, then the size of the next one (not part of data).
+// One extended header: type byte, data, then the size of the next one (not part of data):
+// two bytes wide up to level 2, four bytes at level 3.
 void ParseExtension(const uint8_t* e, std::size_t size, std::size_t offsetInRaw, MemberHeader& h,
-                    Extensions& x) {
+                    Extensions& x, std::size_t sizeWidth = 2) {
     const uint8_t type = e[0];
     const uint8_t* d = e + 1;
-    const std::size_t n = size - 3;
+    const std::size_t n = size - 1 - sizeWidth;
     switch (type) {
     case 0x00:
         if (n >= 2)
@@ -265,7 +266,47 @@ bool ReadMemberHeader(FileReader& in, MemberHeader& h) {
                      ConvertSeparators(x.fileName ? *x.fileName : std::string(), h.osId, false));
         h.dosStamp = ToDosStamp(h.mtime);
     } else if (h.level == 3) {
-        Fail(ARC_ERROR_VERSION, "header level 3 is not supported");
+        // As level 2, with every size field four bytes wide: the base header holds the width
+        // (4) where the others hold a length, and the whole header's length follows the OS id.
+        if (U16(b) != 4)
+            Broken("level-3 header with a size width other than 4");
+        ReadExact(in, raw, 32 - 21, "base header");
+        b = reinterpret_cast<const uint8_t*>(raw.data());
+        const std::size_t total = U32(b + 24);
+        if (total < 32 || total > kMaxExtendedBytes)
+            Broken("level-3 header of an impossible length");
+        ReadExact(in, raw, total - 32, "header");
+        b = reinterpret_cast<const uint8_t*>(raw.data());
+        h.compressedSize = U32(b + 7);
+        h.originalSize = U32(b + 11);
+        h.mtime = U32(b + 15);
+        h.crc = U16(b + 21);
+        h.osId = b[23];
+        std::size_t next = U32(b + 28);
+        std::size_t at = 32;
+        while (next != 0) {
+            if (next < 5 || next > total || at + next > total)
+                Broken("extended header outside the header");
+            ParseExtension(b + at, next, at, h, x, 4);
+            at += next;
+            next = U32(b + at - 4);
+        }
+        if (x.headerCrcAt != 0) {
+            const uint16_t stored = U16(b + x.headerCrcAt);
+            std::string copy = raw;
+            Set16(copy, x.headerCrcAt, 0);
+            if (Crc16(copy.data(), copy.size()) != stored)
+                Fail(ARC_ERROR_HEADER_CRC, "member header CRC mismatch");
+            h.checked = true;
+        }
+        if (x.compressed64 && x.original64) {
+            h.compressedSize = *x.compressed64;
+            h.originalSize = *x.original64;
+        }
+        h.path =
+            JoinPath(ConvertSeparators(x.directory, h.osId, true),
+                     ConvertSeparators(x.fileName ? *x.fileName : std::string(), h.osId, false));
+        h.dosStamp = ToDosStamp(h.mtime);
     } else {
         Broken("unknown header level");
     }

@@ -1,4 +1,4 @@
-// Member headers of an LZH archive: reading levels 0, 1 and 2, writing level 2.
+// Member headers of an LZH archive: reading levels 0 to 3, writing level 2.
 #pragma once
 
 #include <cstdint>

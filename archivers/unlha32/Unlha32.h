@@ -2,8 +2,9 @@
  * libunlha32.so: the LZH archiver library (entry prefix "Unlha").
  *
  * It writes archives with level-2 headers (methods -lh7- by default, -lh5-, -lh6-, and -lh0-
- * for stored members and for files that compression would not make smaller), reads level 0, 1
- * and 2 headers and the methods -lh0-, -lh5-, -lh6-, -lh7- and -lhd- (directories). Members keep
+ * for stored members and for files that compression would not make smaller), reads level 0, 1,
+ * 2 and 3 headers and the methods -lh0-, -lh1-, -lh4-, -lh5-, -lh6-, -lh7-, the LArc methods
+ * -lzs- and -lz5-, and -lhd- (directories). Members keep
  * their Unix permissions and modification time; members of 4 GiB and more carry their sizes in
  * the 64-bit size header. Data are streamed, so memory stays at a few MiB whatever the sizes.
  *

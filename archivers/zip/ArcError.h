@@ -6,8 +6,6 @@
 #include <stdexcept>
 #include <string>
 
-#include <zip.h>
-
 namespace vmzip {
 
 class ArcError : public std::runtime_error {
@@ -24,9 +22,6 @@ private:
 // Code for a failed write of a file or the archive: disk full, read-only file system or
 // permission, anything else a plain write failure.
 int32_t WriteErrorCode(int err);
-
-// Code for a libzip error met while reading an archive.
-int32_t ReadErrorCode(const zip_error_t* error);
 
 // "message: reason" with the system's text for errno err.
 std::string WithErrno(const std::string& message, int err);

@@ -13,20 +13,9 @@
 #include <zip.h>
 
 #include "ArchiverContract.h"
+#include "MemberStamp.h"
 
 namespace vmzip {
-
-struct DosStamp {
-    uint16_t date = 0;
-    uint16_t time = 0;
-};
-
-// Local time, 2-second steps, clamped to 1980-01-01 .. 2107-12-31.
-DosStamp ToDosStamp(time_t t);
-time_t FromDosStamp(DosStamp stamp);
-
-// 100-ns intervals since 1601 (UTC).
-ArcFileTime ToFileTime(time_t t);
 
 // Writes the extended time-stamp field (0x5455, modification time) into the local header
 // and the central directory of entry index; times outside its 32-bit range are left out.
@@ -40,15 +29,6 @@ uint32_t ExternalAttributes(mode_t mode);
 // The Unix mode of a member: from the high half for Unix archives, else made from the
 // MS-DOS attributes (read-only clears the write bits). isDir: the member is a directory.
 mode_t MemberMode(uint8_t opsys, uint32_t external, bool isDir);
-
-// MS-DOS attribute bits as the program reads them: read-only when the owner may not write,
-// hidden for names starting with '.', directory, archive for every other member.
-uint16_t DosAttributes(mode_t mode, std::string_view memberName);
-
-// Six attribute letters by position, '-' where a bit is off, as the LZH library writes them:
-// 'd' directory, 'a' archive, 's' system, 'o' read-only, 'h' hidden, one reserved '-'
-// (a hidden file: "-a--h-"). The program looks for the letters a, s, h and o.
-std::string AttributeLetters(uint16_t attributes);
 
 // Short method name for the member record ("stored", "deflate", ...).
 std::string MethodName(int32_t method);

@@ -6,10 +6,45 @@
 
 #include "ArcError.h"
 #include "ArchiverContract.h"
+#include "ForeignMethodData.h"
 
 namespace vmzip {
 
 namespace {
+
+// Code for a libzip error met while reading an archive.
+int32_t ReadErrorCode(const zip_error_t* error) {
+    switch (zip_error_code_zip(error)) {
+    case ZIP_ER_NOZIP:
+        return ARC_ERROR_NOT_ARC_FILE;
+    case ZIP_ER_CRC:
+        return ARC_ERROR_FILE_CRC;
+    case ZIP_ER_MEMORY:
+        return ARC_ERROR_ENOUGH_MEMORY;
+    case ZIP_ER_COMPNOTSUPP:
+    case ZIP_ER_ENCRNOTSUPP:
+        return ARC_ERROR_METHOD;
+    case ZIP_ER_NOPASSWD:
+    case ZIP_ER_WRONGPASSWD:
+        return ARC_ERROR_PASSWORD_FILE;
+    case ZIP_ER_MULTIDISK:
+        return ARC_ERROR_FILE_STYLE;
+    case ZIP_ER_CANCELLED:
+        return ARC_ERROR_USER_CANCEL;
+    case ZIP_ER_EOF:
+        return ARC_ERROR_EOF;
+    case ZIP_ER_READ:
+    case ZIP_ER_SEEK:
+        return ARC_ERROR_CANNOT_READ;
+    case ZIP_ER_OPEN:
+        return ARC_ERROR_ARC_FILE_OPEN;
+    case ZIP_ER_ZLIB:
+    case ZIP_ER_COMPRESSED_DATA:
+        return ARC_ERROR_HUFFMAN_CODE;
+    default:
+        return ARC_ERROR_HEADER_BROKEN;
+    }
+}
 
 // libzip's reading of one member; the member is closed on every path.
 class LibzipData : public MemberData {
@@ -152,6 +187,9 @@ void ZipArchive::Forget(const std::string& name) {
 }
 
 std::unique_ptr<MemberData> ZipArchive::Open(uint64_t index) {
+    const MemberInfo m = Describe(index);
+    if (NeedsForeignDecoder(m.method) && !m.encrypted)
+        return OpenForeignMember(path(), index, m);
     return std::make_unique<LibzipData>(za_, index, NameOf(index));
 }
 

@@ -39,7 +39,8 @@ public:
 
     // Entry index by stored name, or -1. Covers entries added since opening (Remember).
     int64_t Find(const std::string& name) override;
-    // libzip's reading of the member's data (CRC checked at the end).
+    // The member's data (CRC checked at the end): libzip's reading, or libarchive's for the
+    // methods libzip cannot decode (see ForeignMethodData.h).
     std::unique_ptr<MemberData> Open(uint64_t index) override;
 
     // The members' local headers compared with the central directory as opened (done once,

@@ -14,7 +14,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 PREFIX=$WORK/prefix
 cmake --install "$BUILD" --prefix "$PREFIX" >/dev/null
 [ -x "$PREFIX/bin/velmoran" ] || fail "no program in bin/"
-for lib in libunlha32.so libunzip32.so libzip32j.so; do
+for lib in libunlha32.so libunzip32.so libzip32j.so libtar32.so lib7-zip32.so libcab32.so \
+    libunrar32.so; do
     [ -f "$PREFIX/lib/velmoran/$lib" ] || fail "no $lib in lib/velmoran"
 done
 

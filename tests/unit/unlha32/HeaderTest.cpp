@@ -194,9 +194,13 @@ TEST(MemberHeader, DamagedHeadersAreRefusedAndTheEndIsRecognised) {
     EXPECT_EQ(ReadFirst(flipped, r), ARC_ERROR_HEADER_CRC);
     for (std::size_t cut = 1; cut < level2.size(); ++cut)
         EXPECT_EQ(ReadFirst(level2.substr(0, cut), r), ARC_ERROR_HEADER_BROKEN) << cut;
+    // A level-2 header marked level 3: level 3 starts with the size width 4, not a length.
     std::string level3 = level2;
     level3[20] = 3;
-    EXPECT_EQ(ReadFirst(level3, r), ARC_ERROR_VERSION);
+    EXPECT_EQ(ReadFirst(level3, r), ARC_ERROR_HEADER_BROKEN);
+    std::string level4 = level2;
+    level4[20] = 4;
+    EXPECT_EQ(ReadFirst(level4, r), ARC_ERROR_HEADER_BROKEN);
 }
 
 TEST(MemberHeader, NamesAreBytesAndOtherReadersAreToldACodePageThatShowsThem) {
