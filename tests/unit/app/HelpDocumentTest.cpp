@@ -78,7 +78,7 @@ TEST_F(HelpDocumentTest, NamesWhatTheProgramReallyUses) {
     // Every switch of the command line.
     const std::string switches = Section("switches");
     for (const char* name :
-         {"/backup", "/restore", "/ignoretimestamp", "/permitdeletion", "/clearhistory",
+         {"/backup", "/restore", "/verify", "/ignoretimestamp", "/permitdeletion", "/clearhistory",
           "/clearhistorydaysN", "/clearhistorydateyyyymmdd", "/minimized"})
         EXPECT_NE(switches.find(std::string("<code>") + name + "</code>"), std::string::npos)
             << name;
