@@ -84,8 +84,11 @@ void TVMEngine::VerifyDirectory(const definition::TVMTask& item, const std::stri
 
     if (platform::FileExists(archive))
         VerifyArchive(archive);
-    else if (platform::FileExists(selection::ListCacheFileName(archive)))
-        state_.AddErrorLine(Text("リストキャッシュがあるのに書庫がありません：") + archive);
+    else if (const std::string cacheFile = selection::ListCacheFileName(archive);
+             platform::FileExists(cacheFile))
+        // A directory without files has an empty cache and no archive; a cache that lists
+        // members names files the missing archive should hold.
+        CompareWithCache(archive, cacheFile);
 
     TVMFiles files, dirs;
     selection::ScanFiles(files, archiveDir);
@@ -223,6 +226,12 @@ bool TVMEngine::CompareWithCache(const std::string& archive, const std::string& 
         state_.AddErrorLine(Text("リストキャッシュが読めません：") + cacheFile + " (" + e.what() +
                             ")");
         return false;
+    }
+    if (!platform::FileExists(archive)) {
+        for (const auto& f : cached)
+            state_.AddErrorLine(Text("リストキャッシュにあって書庫に無いファイル：") + archive +
+                                " : " + f.Name);
+        return cached.Count() == 0;
     }
     if (!ListArchiveMembers(archive, members)) {
         state_.AddErrorLine(Text("書庫の一覧を読めないため、リストキャッシュと照合できません：") +

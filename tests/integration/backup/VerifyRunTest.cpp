@@ -28,6 +28,8 @@ protected:
         Write("src/kept.txt", Body("kept"), kOld);
         Write("src/changed.txt", Body("first"), kOld);
         Write("src/sub/inner.txt", Body("inner"), kOld);
+        // A directory without files: an empty listing cache and no archive.
+        std::filesystem::create_directories(home / "src/empty");
         def = Save({Item()});
         ASSERT_EQ(Run({def, "/backup"}).Status, 0);
         Write("src/changed.txt", Body("second"), kOld + 86400);
@@ -120,6 +122,14 @@ TEST_P(VerifyRunTest, ArchivesInHistoryDirectoriesAreTested) {
     EXPECT_EQ(r.Status, 1) << r.Err;
     EXPECT_NE(r.Err.find(archive), std::string::npos) << r.Err;
     EXPECT_NE(r.Err.find("error: "), std::string::npos) << "the library's message\n" << r.Err;
+}
+
+TEST_P(VerifyRunTest, MissingArchiveOfACacheIsNamed) {
+    std::filesystem::remove(Archive());
+    const auto r = Run({def, "/verify"});
+    EXPECT_EQ(r.Status, 1) << r.Err;
+    EXPECT_NE(r.Err.find(Archive()), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("kept.txt"), std::string::npos) << r.Err;
 }
 
 TEST_P(VerifyRunTest, CacheOutOfStepIsNamed) {
