@@ -6,6 +6,7 @@
 #include "engine/EVMError.h"
 #include "engine/TVMEngine.h"
 #include "platform/CodePage.h"
+#include "platform/DateTime.h"
 #include "platform/FileUtil.h"
 #include "select/FileScan.h"
 #include "select/ListArchive.h"
@@ -146,18 +147,25 @@ int TVMEngine::TestArchive(const std::string& archive) {
         const archives::TArchiveFile::TArchiverProgressEvent& saved;
         ~Restore() { af.OnProgress = saved; }
     } restore{af_, saved};
+    std::uint64_t lastEvents = 0;
     af_.OnProgress = [&](archives::TArchiveFile& sender, int progressState,
                          archives::TExtractingInfoEx* info, bool& abort) {
         if (saved)
             saved(sender, progressState, info, abort);
-        host.ProcessEvents();
+        // The libraries report every chunk; pending events are looked at every 50 ms.
+        const std::uint64_t now = platform::TickCount();
+        if (now - lastEvents >= 50) {
+            lastEvents = now;
+            host.ProcessEvents();
+        }
         if (state_.Stopped)
             abort = true;
     };
     for (;;) {
         PrepareCall(archive, Operation::Test);
         const int code = af_.TestArchive(nullptr, &options_);
-        if (code != ARC_ERROR_USER_CANCEL && code != 0x8007)
+        // A cancel that no stop asked for is the archive's failure like any other.
+        if ((code != ARC_ERROR_USER_CANCEL && code != 0x8007) || !state_.Stopped)
             return code;
         CheckUserBreak(); // raises EVMError on a confirmed stop
     }
