@@ -3,7 +3,8 @@
 # Python sources), in ZIP and in LHA mode, against the peer testers run over the same archives
 # the backup made: "unzip -tq" and "lhasa t", one process per archive. ROUNDS alternating
 # rounds (default 3), a sync before every timing (the archives stay in the page cache: the
-# timings compare decompression and checking, not the disk). Shows wall time beside CPU time
+# timings compare decompression and checking, not the disk; the peers also pay one process
+# start per archive, as a script over a backup would). Shows wall time beside CPU time
 # (user + system), the peak memory of our run, and the ratios to the peers.
 #
 #   bench/engine/verify.sh     BUILD=dir (default build/), ROUNDS=n, TMPDIR=where
