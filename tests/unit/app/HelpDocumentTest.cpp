@@ -49,6 +49,7 @@ TEST_F(HelpDocumentTest, HasEverySectionAndEveryContentsLinkLeadsToOne) {
         {"backup", "履歴バックアップ"},
         {"restore", "復元"},
         {"cleanup", "削除"},
+        {"verify", "バックアップの検査"},
         {"schedule", "スケジュール"},
         {"commandline", "コマンドライン"},
         {"switches", "スイッチ"},
