@@ -277,7 +277,7 @@ void TVMEngine::AtnVMVerifyExecute(definition::TVMDefinition& def) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         state_.AddLogLine(Text("検査処理項目番号＝") + std::to_string(i));
         host.SelectRow(static_cast<int>(i));
-        if (RunItem(state_, *items[i], TDestinationLock::TMissing::RunUnlocked,
+        if (RunItem(state_, *items[i], TDestinationLock::TMissing::CreateNothing,
                     [this](const definition::TVMTask& t) { DoVerifyTask(t); }) ==
             EVMError::UserBreakCode)
             break;

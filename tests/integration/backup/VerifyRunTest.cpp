@@ -75,6 +75,11 @@ TEST_P(VerifyRunTest, WholeBackupPassesAndNothingChanges) {
     const auto r = Run({def, "/verify"});
     EXPECT_EQ(r.Status, 0) << r.Err << Log();
     EXPECT_EQ(TreeState(), before);
+    // Not even the lock file of the destination is made when no run has left one.
+    ASSERT_TRUE(std::filesystem::remove(home / "dst/.velmoran.lock"));
+    const std::string unlocked = TreeState();
+    EXPECT_EQ(Run({def, "/verify"}).Status, 0);
+    EXPECT_EQ(TreeState(), unlocked);
     EXPECT_NE(Log().find("バックアップ検査完了：異常なし．"), std::string::npos) << Log();
 }
 
