@@ -434,6 +434,7 @@ private slots:
         w->OpenDocumentHook = [&](const std::string& path) { opened.push_back(path); };
         w->OnProcessEvents = nullptr;
         w->Action(TAction::VMVerify)->trigger();
+        w->OpenDocumentHook = nullptr;
         QVERIFY(w->Model().ErrorOccurred);
         QCOMPARE(opened.size(), std::size_t{1});
         const auto& lines = w->Model().RunLog.Lines();
