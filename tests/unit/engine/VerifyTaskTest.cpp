@@ -89,4 +89,19 @@ TEST_F(VerifyTaskTest, WithoutSubdirectoriesOnlyTheItemsOwnArchiveDirectory) {
     }));
 }
 
+TEST_F(VerifyTaskTest, ZipArchivesAreTestedQuietlyByTheReadingLibrary) {
+    // Quiet: the output holds only failures, however many members pass.
+    tmp.Write("dst/src/src.zip", "a");
+    tmp.Write("dst/src/$vm$20240101000000.zip", "a");
+    RecordingLibrary unzip("libunzip32.so");
+    state.ArchiverType = engine::atZip;
+    eng.AtnVMVerifyExecute(def);
+    ASSERT_EQ(unzip.Calls(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(unzip.Command(i).rfind("-t -q ", 0), 0u) << unzip.Command(i);
+    EXPECT_NE(unzip.Command(0).find(tmp / "dst/src/src.zip"), std::string::npos);
+    EXPECT_EQ(lha.Calls(), 0);
+    EXPECT_FALSE(state.ErrorOccurred);
+}
+
 } // namespace
