@@ -50,6 +50,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args, platform::TD
         cl.Mode = TOperationMode::Backup;
     if (TakeSwitch("restore", list))
         cl.Mode = TOperationMode::Restore;
+    if (TakeSwitch("verify", list))
+        cl.Mode = TOperationMode::Verify;
     if (TakeSwitch("ignoretimestamp", list))
         cl.IgnoreTimeStamp = true;
     if (TakeSwitch("permitdeletion", list))

@@ -10,7 +10,7 @@
 
 namespace app {
 
-enum class TOperationMode { None = 0, Backup = 1, Restore = 2, ClearHistory = 3 };
+enum class TOperationMode { None = 0, Backup = 1, Restore = 2, ClearHistory = 3, Verify = 4 };
 
 // Index of the first entry that is the switch: "-" or "/" followed by the word, comparing only
 // the first length-of-word + 1 characters (so "/backupxyz" is "backup"); -1 when none is.

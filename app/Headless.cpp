@@ -12,7 +12,7 @@ namespace app {
 
 bool HasOperationSwitch(const std::vector<std::string>& args) {
     return FindSwitch("backup", args) >= 0 || FindSwitch("restore", args) >= 0 ||
-           FindSwitch("clearhistory", args) >= 0;
+           FindSwitch("clearhistory", args) >= 0 || FindSwitch("verify", args) >= 0;
 }
 
 bool HasDisplay() {
@@ -28,6 +28,7 @@ void ConnectOperations(TStartUp& startUp, TMainWndModel& model) {
     startUp.RunBackup = [&model] { model.Engine.AtnVMExecute(model.Definition); };
     startUp.RunRestore = [&model] { model.Engine.AtnVMRestoreExecute(model.Definition); };
     startUp.RunClearHistory = [&model] { model.Engine.AtnVMCleanExecute(model.Definition); };
+    startUp.RunVerify = [&model] { model.Engine.AtnVMVerifyExecute(model.Definition); };
 }
 
 int RunHeadless(const std::vector<std::string>& args) {

@@ -102,6 +102,11 @@ void TMainWndModel::AtnVMClean() {
         Engine.AtnVMCleanExecute(Definition);
 }
 
+void TMainWndModel::AtnVMVerify() {
+    if (!Running)
+        Engine.AtnVMVerifyExecute(Definition);
+}
+
 void TMainWndModel::AtnVMStop() {
     if (Running)
         Engine.AtnVMStop();

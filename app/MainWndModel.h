@@ -49,11 +49,12 @@ public:
     // Opens a named definition (the open dialog's result, or a file handed to the program).
     bool OpenDefinition(const std::string& fileName);
 
-    // Runs of the open definition: backup, restore (with its options), history cleanup; and the
-    // stop action. Nothing starts while a run is going on.
+    // Runs of the open definition: backup, restore (with its options), history cleanup, verify;
+    // and the stop action. Nothing starts while a run is going on.
     void AtnVMExecute();
     void AtnVMRestore();
     void AtnVMClean();
+    void AtnVMVerify();
     void AtnVMStop();
 
     // Item actions. The editor gets the item to change and answers true on OK. Add appends the

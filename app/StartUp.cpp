@@ -127,12 +127,14 @@ void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
     host::TRunHost& host = model_.Host();
     const std::function<void()>& driver = mode == TOperationMode::Backup    ? RunBackup
                                           : mode == TOperationMode::Restore ? RunRestore
+                                          : mode == TOperationMode::Verify  ? RunVerify
                                                                             : RunClearHistory;
     if (!driver) {
         host.MessageBox(host::TMsgKind::Error,
                         Text("この操作はまだ利用できません．") +
                             (mode == TOperationMode::Backup    ? " (/backup)"
                              : mode == TOperationMode::Restore ? " (/restore)"
+                             : mode == TOperationMode::Verify  ? " (/verify)"
                                                                : " (/clearhistory)"),
                         host::TMsgButtons::Ok);
         model_.ExitStatus = ExitNothingRan;

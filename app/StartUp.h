@@ -27,6 +27,7 @@ public:
     std::function<void()> RunBackup;
     std::function<void()> RunRestore;
     std::function<void()> RunClearHistory;
+    std::function<void()> RunVerify;
 
     // The start-up handler. `args` are the process arguments after the program name.
     void WMStartUp(const std::vector<std::string>& args);

@@ -351,6 +351,16 @@ int TArchiveFile::RemoveItems(HWND wnd, const TArchiverOptions* options, const s
                                 o.ResFileUsage.Contains(ruOnRemoveItem), commandLine_, output_);
 }
 
+int TArchiveFile::TestArchive(HWND wnd, const TArchiverOptions* options) {
+    commandLine_.clear();
+    if (archiverType_ == atAutoDetect)
+        SetArchiverType(DetectByContent(fileName_));
+    TArchiver& archiver = RequireArchiver();
+    const TArchiverOptions& o = options ? *options : options_;
+    TAttachment attachment(*this, o);
+    return archiver.Test(wnd, fileName_, o, commandLine_, output_);
+}
+
 bool TArchiveFile::OpenArchive(HWND wnd, int mode) {
     if (archiverType_ == atAutoDetect)
         SetArchiverType(DetectByContent(fileName_));

@@ -69,6 +69,9 @@ public:
                const TFileItems& files);
     int RemoveItems(HWND wnd, const TArchiverOptions* options, const std::string& baseDir,
                     const TFileItems& files);
+    // Tests the archive FileName names: every member decoded and checked, nothing written; the
+    // library's messages are in Output.
+    int TestArchive(HWND wnd, const TArchiverOptions* options);
     // Listing: true when a handle was obtained. FindFirst/FindNext: 0 = a member was found.
     bool OpenArchive(HWND wnd, int mode);
     int FindFirst(const std::string& wildcard, TMemberInfo& info);

@@ -68,6 +68,12 @@ int TArchiver::Update(HWND wnd, const std::string& archive, const TArchiverOptio
     return RunBuffer(GetDll(), true, wnd, cmdLine, output);
 }
 
+int TArchiver::Test(HWND wnd, const std::string& archive, const TArchiverOptions& options,
+                    std::string& cmdLine, TOutputBuffer& output) {
+    cmdLine = TestCommand(wnd, archive, options);
+    return RunBuffer(GetDll(), false, wnd, cmdLine, output);
+}
+
 int TArchiver::MakeSfx(HWND wnd, const std::string& archive, const TArchiverOptions& options,
                        const std::string& dir, std::string& cmdLine, TOutputBuffer& output) {
     cmdLine = SfxCommand(wnd, archive, options, dir);
@@ -104,6 +110,10 @@ std::string TArchiver::UpdateCommand(HWND, const std::string&, const TArchiverOp
 std::string TArchiver::SfxCommand(HWND, const std::string&, const TArchiverOptions&,
                                   const std::string&) {
     throw EArchiver("この形式では自己解凍書庫の作成をサポートしておりません。");
+}
+
+std::string TArchiver::TestCommand(HWND, const std::string&, const TArchiverOptions&) {
+    throw EArchiver("この形式の書庫では書庫の検査をサポートしておりません。");
 }
 
 std::string TArchiver::ExtractMemCommand(HWND, const std::string&, const TArchiverOptions&,

@@ -48,6 +48,9 @@ public:
     virtual int Update(HWND wnd, const std::string& archive, const TArchiverOptions& options,
                        const std::string& dir, const TFileItems& files, bool useResFile,
                        std::string& cmdLine, TOutputBuffer& output);
+    // Tests every member (decoded and its CRC checked, nothing written).
+    virtual int Test(HWND wnd, const std::string& archive, const TArchiverOptions& options,
+                     std::string& cmdLine, TOutputBuffer& output);
     virtual int MakeSfx(HWND wnd, const std::string& archive, const TArchiverOptions& options,
                         const std::string& dir, std::string& cmdLine, TOutputBuffer& output);
     virtual int ExtractMem(HWND wnd, const std::string& archive, const TArchiverOptions& options,
@@ -72,6 +75,8 @@ public:
                                       const TFileItems& files, bool useResFile);
     virtual std::string SfxCommand(HWND wnd, const std::string& archive,
                                    const TArchiverOptions& options, const std::string& dir);
+    virtual std::string TestCommand(HWND wnd, const std::string& archive,
+                                    const TArchiverOptions& options);
     virtual std::string ExtractMemCommand(HWND wnd, const std::string& archive,
                                           const TArchiverOptions& options,
                                           const std::string& member);

@@ -102,6 +102,10 @@ std::string TLha32::ExtractMemCommand(HWND, const std::string& archive, const TA
     return BuildCommand("", archive, o, "", {member}, false);
 }
 
+std::string TLha32::TestCommand(HWND, const std::string& archive, const TArchiverOptions& o) {
+    return BuildCommand("t", archive, o, "", {}, false);
+}
+
 bool TLha32::IsArchive(const std::string& fileName) {
     try {
         TArchiverDll& dll = Lha32Dll();

@@ -107,6 +107,14 @@ std::string TZip32::ExtractMemCommand(HWND, const std::string& archive, const TA
     return Build(bkReading, "", archive, o, "", {member}, false);
 }
 
+std::string TZip32::TestCommand(HWND, const std::string& archive, const TArchiverOptions& o) {
+    TZipDll& dll = ZipDll();
+    if (!dll.Has(TZipDll::libUnzip32) && !dll.Has(TZipDll::libLmzip32))
+        throw EArchiver("ZIP 形式書庫の検査には UNZIP32.DLL または LMZIP32.DLL が必要です。");
+    // Quiet: only the failures go into the output buffer, however many members pass.
+    return Build(bkReading, "-t -q", archive, o, "", {}, false);
+}
+
 std::string TZip32::SfxCommand(HWND, const std::string& archive, const TArchiverOptions& o,
                                const std::string& dir) {
     if (!ZipDll().Has(TZipDll::libZip32j))

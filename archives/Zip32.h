@@ -32,6 +32,9 @@ public:
     std::string ExtractMemCommand(HWND wnd, const std::string& archive,
                                   const TArchiverOptions& options,
                                   const std::string& member) override;
+    // Every member, no directory: the library decodes and checks each and writes nothing.
+    std::string TestCommand(HWND wnd, const std::string& archive,
+                            const TArchiverOptions& options) override;
 
     // Whether the file is a ZIP archive (CheckArchive 24, then a test open). Errors answer no.
     static bool IsArchive(const std::string& fileName);

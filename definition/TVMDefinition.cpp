@@ -146,8 +146,8 @@ void TVMDefinition::UpdateTitle(host::TRunHost& host) const {
           TAction::HelpIndex, TAction::HelpHomePage, TAction::HelpAbout})
         host.SetActionEnabled(a, true);
     host.SetActionEnabled(TAction::FileSave, Modified);
-    for (const TAction a :
-         {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore, TAction::VMClean})
+    for (const TAction a : {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore,
+                            TAction::VMClean, TAction::VMVerify})
         host.SetActionEnabled(a, hasItems);
     for (const TAction a : {TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown})
         host.SetActionEnabled(a, selected);

@@ -48,4 +48,20 @@ TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiv
     return names;
 }
 
+bool IsHistoryFileName(const std::string& name, const std::string& ext) {
+    if (name.compare(0, 4, HistoryPrefix) != 0 || name.size() <= 4 + ext.size())
+        return false;
+    if (name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
+        return false;
+    for (std::size_t i = 4; i < name.size() - ext.size(); ++i)
+        if (name[i] < '0' || name[i] > '9')
+            return false;
+    return true;
+}
+
+bool IsHistoryDirName(const std::string& name) {
+    return name.size() >= 5 && name.compare(0, 4, HistoryPrefix) == 0 && name.back() >= '0' &&
+           name.back() <= '9';
+}
+
 } // namespace engine

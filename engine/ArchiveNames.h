@@ -30,4 +30,9 @@ std::string ArchiveExtension(engine::TVMArchiverType type);
 // The history prefix of archives and directories.
 inline constexpr const char* HistoryPrefix = "$vm$";
 
+// A history backup's name (lower-cased): "$vm$" + digits + the archive extension.
+bool IsHistoryFileName(const std::string& name, const std::string& ext);
+// A history directory's name: "$vm$" + anything + a final digit.
+bool IsHistoryDirName(const std::string& name);
+
 } // namespace engine

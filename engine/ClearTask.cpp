@@ -35,23 +35,6 @@ platform::TDateTime ReadStamp(const std::string& s, bool twoDigitYear) {
     return date + time;
 }
 
-// "$vm$" + digits + the archive extension, the whole (lower-cased) name.
-bool IsHistoryFileName(const std::string& name, const std::string& ext) {
-    if (name.compare(0, 4, HistoryPrefix) != 0 || name.size() <= 4 + ext.size())
-        return false;
-    if (name.compare(name.size() - ext.size(), ext.size(), ext) != 0)
-        return false;
-    for (std::size_t i = 4; i < name.size() - ext.size(); ++i)
-        if (!IsDigit(name[i]))
-            return false;
-    return true;
-}
-
-// "$vm$" + anything + a final digit.
-bool IsHistoryDirName(const std::string& name) {
-    return name.size() >= 5 && name.compare(0, 4, HistoryPrefix) == 0 && IsDigit(name.back());
-}
-
 } // namespace
 
 platform::TDateTime HistoryFileTime(const std::string& path) {

@@ -31,13 +31,13 @@ bool HoldsOnlyTheLock(const std::string& dir) {
 TDestinationLock::TDestinationLock(engine::TRunState& state, const std::string& dstDir,
                                    TMissing missing)
     : dstDir_(dstDir) {
-    if (dstDir.empty() ||
-        (missing == TMissing::RunUnlocked && !platform::DirectoryExists(dstDir))) {
+    const std::string lockFile =
+        platform::IncludeTrailingPathDelimiter(dstDir) + DestinationLockName;
+    if (dstDir.empty() || (missing != TMissing::Create && !platform::DirectoryExists(dstDir)) ||
+        (missing == TMissing::CreateNothing && !platform::FileExists(lockFile))) {
         acquired_ = true;
         return;
     }
-    const std::string lockFile =
-        platform::IncludeTrailingPathDelimiter(dstDir) + DestinationLockName;
     created_ = MissingDirs(dstDir);
     // A run that removes its own empty destination can do so between our making it and our
     // locking it; then it is made again.

@@ -16,8 +16,10 @@ class TDestinationLock {
 public:
     // What a destination that does not exist yet means to the run: a backup creates it (with
     // its parents, as the backup would anyway) and locks it; a restore or cleanup has nothing
-    // to read there, creates nothing and runs unlocked.
-    enum class TMissing { Create, RunUnlocked };
+    // to read there, creates nothing and runs unlocked. A verify creates nothing at all: without
+    // the destination or without its lock file (no run of ours has worked there) it runs
+    // unlocked.
+    enum class TMissing { Create, RunUnlocked, CreateNothing };
 
     // Takes the lock; when another run holds it, logs the refusal as an error line.
     TDestinationLock(engine::TRunState& state, const std::string& dstDir, TMissing missing);

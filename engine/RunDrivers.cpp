@@ -261,4 +261,29 @@ void TVMEngine::AtnVMCleanExecute(definition::TVMDefinition& def) {
     state_.AddLogLine(Text("履歴バックアップファイル削除完了．"));
 }
 
+void TVMEngine::AtnVMVerifyExecute(definition::TVMDefinition& def) {
+    host::TRunHost& host = state_.Host();
+    if (state_.DebugMode) {
+        host.ClearDebugScreen();
+        state_.AddStampedLine("Verify job started.:" + def.FileName);
+    }
+    EnterBusyState();
+    EnsureTempDir();
+    state_.RunLog.Clear();
+    state_.AddLogLine(Text("バックアップ検査開始：") + def.FileName);
+    const RunEnd end(state_, def, false);
+    const auto items = Snapshot(def);
+    StartProgress(items, false);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        state_.AddLogLine(Text("検査処理項目番号＝") + std::to_string(i));
+        host.SelectRow(static_cast<int>(i));
+        if (RunItem(state_, *items[i], TDestinationLock::TMissing::CreateNothing,
+                    [this](const definition::TVMTask& t) { DoVerifyTask(t); }) ==
+            EVMError::UserBreakCode)
+            break;
+    }
+    state_.AddLogLine(state_.ErrorOccurred ? Text("バックアップ検査完了：異常あり．")
+                                           : Text("バックアップ検査完了：異常なし．"));
+}
+
 } // namespace engine

@@ -59,6 +59,9 @@ public:
     void AtnVMExecute(definition::TVMDefinition& def);
     void AtnVMRestoreExecute(definition::TVMDefinition& def);
     void AtnVMCleanExecute(definition::TVMDefinition& def);
+    // Verifies every archive of every item (see DoVerifyTask); changes nothing at the
+    // destinations. ErrorOccurred when any archive or listing cache is not whole.
+    void AtnVMVerifyExecute(definition::TVMDefinition& def);
 
     // The facade's progress event: the progress text in the first status panel, changed at
     // most every 400 ms.
@@ -73,6 +76,10 @@ public:
     void DoRestoreTask(const definition::TVMTask& item);
     // Deletes the history backups and directories of one item at or before the cutoff (-1: all).
     void DoClearTask(const definition::TVMTask& item, platform::TDateTime cutoff);
+    // Tests the latest archive, the history backups and the archives in history directories
+    // of each of the item's archive directories (and their subdirectories when the item has
+    // them), and compares each listing cache with its archive; every fault is an error line.
+    void DoVerifyTask(const definition::TVMTask& item);
 
     // Archive operations in batches of 500 names; 0 or the error code of the first failed
     // batch, whose message is then in LastArchiveError.
@@ -92,7 +99,7 @@ public:
     static constexpr int OutputBufferSize = 64 * 1024;
 
 private:
-    enum class Operation { Pack, Unpack, Remove };
+    enum class Operation { Pack, Unpack, Remove, Test };
 
     void PrepareCall(const std::string& archive, Operation op);
     int RunBatches(Operation op, const std::string& archive, const std::string& dir,
@@ -121,6 +128,19 @@ private:
                                    const selection::TVMFiles& members);
     void ClearDirectory(const definition::TVMTask& item, const std::string& src,
                         platform::TDateTime cutoff);
+    // The verify pass over one archive directory; top: a source line of the item itself.
+    void VerifyDirectory(const definition::TVMTask& item, const std::string& src, bool top);
+    // Every archive of the extension anywhere in a history directory.
+    void VerifyHistoryTree(const std::string& dir, const std::string& ext);
+    // Tests one archive and compares it with its listing cache; false (logged) when not whole.
+    bool VerifyArchive(const std::string& archive);
+    // The library's test of one archive, cancelled by the stop action; the library's code.
+    int TestArchive(const std::string& archive);
+    // The archive's members straight from the library (the cache left alone); false when the
+    // listing stopped short.
+    bool ListArchiveMembers(const std::string& archive, selection::TVMFiles& members);
+    // Names every member that only the cache or only the archive holds; true when they agree.
+    bool CompareWithCache(const std::string& archive, const std::string& cacheFile);
     // Reports a failed archive operation: 8020 is a user break, any other code is logged.
     void ReportArchiveError(int code);
     // Takes an archive directory for a source directory for the rest of the run. Two source

@@ -24,6 +24,7 @@ enum class TAction {
     VMStop,
     VMRestore,
     VMClean,
+    VMVerify,
     VMAdd,
     VMEdit,
     VMDelete,

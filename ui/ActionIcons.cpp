@@ -164,6 +164,12 @@ Drawing DrawingOf(TAction action) {
             p.drawLine(QPointF(12, 18), QPointF(12, 10));
             p.drawPolyline(QPolygonF({{8, 13}, {12, 9}, {16, 13}}));
         };
+    case TAction::VMVerify:
+        return [](QPainter& p) {
+            Disk(p, Blue);
+            p.setPen(Line(Green, 2.5));
+            p.drawPolyline(QPolygonF({{8, 17}, {11, 20}, {16, 14}}));
+        };
     case TAction::VMClean:
         return [](QPainter& p) {
             p.setPen(Line(Ink, 1.5));
@@ -271,6 +277,8 @@ const char* ActionIconName(TAction action) {
         return "document-revert";
     case TAction::VMClean:
         return "edit-clear-history";
+    case TAction::VMVerify:
+        return "dialog-ok-apply";
     case TAction::VMAdd:
         return "list-add";
     case TAction::VMEdit:

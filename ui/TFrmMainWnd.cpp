@@ -125,6 +125,9 @@ void TFrmMainWnd::CreateActions() {
               &TFrmMainWnd::VMRestore);
     AddAction(TAction::VMClean, "世代バックアップファイルを削除する(&H)",
               "世代バックアップファイルを削除し、ディスク領域を節約します", &TFrmMainWnd::VMClean);
+    AddAction(TAction::VMVerify, "バックアップの検査(&V)",
+              "すべての書庫(履歴を含む)を展開して確かめます。バックアップ先は変更しません",
+              &TFrmMainWnd::VMVerify);
     AddAction(TAction::VMAdd, "項目追加(&A)...", "バックアップ項目を追加します",
               &TFrmMainWnd::VMAdd);
     // Every entry of a menu has a mnemonic of its own, so that one key runs it: the actions
@@ -179,8 +182,8 @@ void TFrmMainWnd::CreateMenus() {
     menu("&File", {TAction::FileNew, TAction::FileOpen, sep, TAction::FileSave, TAction::FileSaveAs,
                    sep, TAction::FileExit});
     menu("&Velmoran", {TAction::VMExecute, TAction::VMStop, sep, TAction::VMRestore,
-                       TAction::VMClean, sep, TAction::VMAdd, TAction::VMEdit, TAction::VMDelete,
-                       TAction::VMNotes, TAction::VMUp, TAction::VMDown});
+                       TAction::VMClean, TAction::VMVerify, sep, TAction::VMAdd, TAction::VMEdit,
+                       TAction::VMDelete, TAction::VMNotes, TAction::VMUp, TAction::VMDown});
     menu("&Options", {TAction::OptionsOptions, TAction::OptionsScheduler, sep,
                       TAction::OptionsRegister, TAction::OptionsUnRegister});
     menu("&Help", {TAction::HelpIndex, TAction::HelpHomePage, sep, TAction::HelpAbout});
@@ -289,6 +292,10 @@ void TFrmMainWnd::VMRestore() {
 
 void TFrmMainWnd::VMClean() {
     Run(&app::TMainWndModel::AtnVMClean);
+}
+
+void TFrmMainWnd::VMVerify() {
+    Run(&app::TMainWndModel::AtnVMVerify);
 }
 
 void TFrmMainWnd::VMAdd() {

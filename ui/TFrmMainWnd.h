@@ -125,6 +125,7 @@ private:
     void VMStop();
     void VMRestore();
     void VMClean();
+    void VMVerify();
     void VMAdd();
     void VMEdit();
     void VMDelete();

@@ -51,7 +51,7 @@ for page in "$PREFIX/share/man/man1/velmoran.1.gz" "$PREFIX/share/man/ja/man1/ve
     warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page: $warnings"
     text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$page" 2>/dev/null)
-    for word in /backup /restore /clearhistorydays crontab 130; do
+    for word in /backup /restore /verify /clearhistorydays crontab 130; do
         grep -qF -- "$word" <<<"$text" || fail "$page does not mention $word"
     done
 done

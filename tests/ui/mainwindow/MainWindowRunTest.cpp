@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -37,6 +38,7 @@ constexpr std::array kAllActions = {TAction::FileNew,
                                     TAction::VMStop,
                                     TAction::VMRestore,
                                     TAction::VMClean,
+                                    TAction::VMVerify,
                                     TAction::VMAdd,
                                     TAction::VMEdit,
                                     TAction::VMDelete,
@@ -144,8 +146,8 @@ private slots:
                               "名前をつけて保存する(&A)...", "-", "終了(&X)"}));
         QCOMPARE(MenuTexts(menus[1]->actions()),
                  QStringList({"バックアップ実行(&E)...", "バックアップ中断(&S)...", "-", "復元(&R)",
-                              "世代バックアップファイルを削除する(&H)", "-", "項目追加(&A)...",
-                              "項目編集(&I)...", "項目削除(&D)...",
+                              "世代バックアップファイルを削除する(&H)", "バックアップの検査(&V)",
+                              "-", "項目追加(&A)...", "項目編集(&I)...", "項目削除(&D)...",
                               "バックアップ定義の補足設定(&T)", "上へ(&U)", "下へ(&W)"}));
         QCOMPARE(MenuTexts(menus[2]->actions()),
                  QStringList({"環境設定(&O)...", "スケジュール(&S)...", "-", "レジストリ登録(&R)",
@@ -200,7 +202,7 @@ private slots:
         // Untitled and empty: nothing to save as, run, edit or schedule.
         for (TAction a :
              {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore, TAction::VMClean,
-              TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown,
+              TAction::VMVerify, TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown,
               TAction::OptionsScheduler, TAction::VMStop, TAction::FileSave})
             QVERIFY2(!enabled(a), qPrintable(window->Action(a)->text()));
         for (TAction a : {TAction::FileNew, TAction::FileOpen, TAction::FileExit, TAction::VMAdd,
@@ -231,7 +233,7 @@ private slots:
         window->Action(TAction::VMDelete)->trigger();
         QVERIFY(window->Model().Definition.Tasks.empty());
         for (TAction a : {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore,
-                          TAction::VMClean, TAction::VMEdit})
+                          TAction::VMClean, TAction::VMVerify, TAction::VMEdit})
             QVERIFY(!enabled(a));
     }
 
@@ -402,6 +404,43 @@ private slots:
         QVERIFY(busySeen);
         QCOMPARE(w->Model().DeleteHistoryMode, 0);
         QVERIFY(!w->Model().ErrorOccurred);
+    }
+
+    void verifyRunsFromTheMenuAndFindsDamage() {
+        MakeDefinition(1, 2);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        w->Action(TAction::VMExecute)->trigger();
+        QVERIFY(!w->Model().ErrorOccurred);
+        QVERIFY(w->Action(TAction::VMVerify)->isEnabled());
+        bool busySeen = false;
+        w->OnProcessEvents = [&] { busySeen |= !w->Action(TAction::VMVerify)->isEnabled(); };
+        w->Action(TAction::VMVerify)->trigger();
+        QVERIFY(busySeen);
+        std::string log;
+        for (const std::string& line : w->Model().RunLog.Lines())
+            log += line + "\n";
+        QVERIFY2(!w->Model().ErrorOccurred, log.c_str());
+        QVERIFY(w->Action(TAction::VMVerify)->isEnabled());
+
+        // A cut-off archive is an error, and the log that names it is offered.
+        fs::path archive;
+        for (const auto& e : fs::recursive_directory_iterator(destinations[0]))
+            if (e.path().extension() == ".lzh")
+                archive = e.path();
+        QVERIFY(!archive.empty());
+        fs::resize_file(archive, fs::file_size(archive) / 2);
+        std::vector<std::string> opened;
+        w->OpenDocumentHook = [&](const std::string& path) { opened.push_back(path); };
+        w->OnProcessEvents = nullptr;
+        w->Action(TAction::VMVerify)->trigger();
+        w->OpenDocumentHook = nullptr;
+        QVERIFY(w->Model().ErrorOccurred);
+        QCOMPARE(opened.size(), std::size_t{1});
+        const auto& lines = w->Model().RunLog.Lines();
+        QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(archive.string()) != std::string::npos;
+        }));
     }
 
     void deleteUpAndDownChangeTheListAndMarkIt() {

@@ -32,6 +32,8 @@ TEST(CommandLineTest, ArgumentsKeepTheirCase) {
 
 TEST(CommandLineTest, LaterOperationsInTableOrderWin) {
     EXPECT_EQ(Parse({"/restore", "/backup", "a"}).Mode, TOperationMode::Restore);
+    EXPECT_EQ(Parse({"/restore", "/Verify", "a"}).Mode, TOperationMode::Verify);
+    EXPECT_EQ(Parse({"-verify", "/clearhistory", "a"}).Mode, TOperationMode::ClearHistory);
     const TCommandLine cl = Parse({"/clearhistory", "/restore", "-backup", "a"});
     EXPECT_EQ(cl.Mode, TOperationMode::ClearHistory);
     EXPECT_EQ(*cl.ClearHistoryBefore, kNow);

@@ -25,6 +25,7 @@ protected:
         startUp.RunBackup = [this] { runs.push_back("backup"); };
         startUp.RunRestore = [this] { runs.push_back("restore"); };
         startUp.RunClearHistory = [this] { runs.push_back("clear"); };
+        startUp.RunVerify = [this] { runs.push_back("verify"); };
     }
 
     // Saves a definition with `items` default items under the sandbox and returns its path.
@@ -122,7 +123,7 @@ TEST(HelpFileTest, TheHelpThatStartUpOffersIsBesideTheBuiltProgram) {
     EXPECT_NE(text.find("id=\"setup\""), std::string::npos); // the message points there
     // Every switch of the command line, with the history values glued to their words.
     for (const char* word :
-         {"/backup", "/restore", "/ignoretimestamp", "/permitdeletion", "/clearhistory<",
+         {"/backup", "/restore", "/verify", "/ignoretimestamp", "/permitdeletion", "/clearhistory<",
           "/clearhistorydaysN", "/clearhistorydays30", "/clearhistorydateyyyymmdd",
           "/clearhistorydate20240131", "/minimized"})
         EXPECT_NE(text.find(word), std::string::npos) << word;
@@ -203,6 +204,10 @@ TEST_F(StartUpTest, RestoreWinsOverBackupAndMissingDriversRunNothing) {
     startUp.WMStartUp({"/restore", "/backup", path, "/ignoretimestamp"});
     EXPECT_EQ(runs, std::vector<std::string>{"restore"});
     EXPECT_TRUE(model.IgnoreTimeStamp);
+
+    runs.clear();
+    startUp.WMStartUp({"/restore", "/verify", path});
+    EXPECT_EQ(runs, std::vector<std::string>{"verify"});
 
     RecordingHost h;
     TMainWndModel m(h);
