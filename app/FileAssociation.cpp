@@ -46,40 +46,6 @@ std::string CannotRemove(const std::string& path, int error) {
     return Text("「") + path + Text("」を削除できません(") + SystemReason(error) + Text(")．");
 }
 
-bool IsValidUtf8(const std::string& s) {
-    std::size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = 0;
-        std::uint32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            n = 1, code = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            n = 2, code = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            n = 3, code = c & 0x07;
-        } else {
-            return false;
-        }
-        for (std::size_t k = 1; k <= n; ++k) {
-            if (i + k >= s.size())
-                return false;
-            const auto t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (t & 0x3F);
-        }
-        if ((n == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
-            (n == 3 && (code < 0x10000 || code > 0x10FFFF)))
-            return false;
-        i += n + 1;
-    }
-    return true;
-}
-
 // True when `path` is a file that this program's registration wrote (it carries the marker).
 bool IsOurs(const std::string& path, const char* marker) {
     if (!platform::FileExists(path) || platform::IsSymbolicLink(path))
@@ -127,7 +93,7 @@ bool Ask(host::TRunHost& host, const std::string& text) {
 // Writes the two files: both are complete in temporary files before either is renamed into
 // place, and a package written for a failed entry is taken back.
 void WriteAssociation(const std::string& programPath, const std::string& dataHome) {
-    if (!IsValidUtf8(programPath))
+    if (!platform::IsValidUtf8(programPath))
         throw TFailure{Text("プログラムのパス「") + programPath +
                        Text("」はUTF-8の文字列ではないため、デスクトップエントリに書けません．")};
     const std::string entryPath = DesktopEntryPath(dataHome);

@@ -39,44 +39,6 @@ std::string Printable(std::string_view name) {
     return out;
 }
 
-bool IsValidUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        std::size_t n = 0;
-        std::uint32_t code = 0;
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        if ((c & 0xE0) == 0xC0) {
-            n = 1;
-            code = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            n = 2;
-            code = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            n = 3;
-            code = c & 0x07;
-        } else {
-            return false;
-        }
-        for (std::size_t k = 1; k <= n; ++k) {
-            if (i + k >= s.size())
-                return false;
-            const auto t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (t & 0x3F);
-        }
-        static constexpr std::uint32_t least[] = {0, 0x80, 0x800, 0x10000};
-        if (code < least[n] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF) ||
-            (code >= 0x80 && code < 0xA0))
-            return false;
-        i += n + 1;
-    }
-    return true;
-}
-
 } // namespace
 
 char StreamNameDelimiter(const std::string& separator) {
@@ -125,7 +87,14 @@ bool CanCarryStreamName(std::string_view stream, const std::string& separator) {
             return false;
         ascii = ascii && u < 0x80;
     }
-    return ascii || (platform::ActiveCodePage() == platform::CodePage::Utf8 && IsValidUtf8(stream));
+    if (ascii)
+        return true;
+    // C1 control characters (U+0080..U+009F) are no text either.
+    for (std::size_t i = 0; i + 1 < stream.size(); ++i)
+        if (static_cast<unsigned char>(stream[i]) == 0xC2 &&
+            static_cast<unsigned char>(stream[i + 1]) < 0xA0)
+            return false;
+    return platform::ActiveCodePage() == platform::CodePage::Utf8 && platform::IsValidUtf8(stream);
 }
 
 TStreamExport::TStreamExport(std::function<std::string()> dirSource, std::string separator,

@@ -219,6 +219,40 @@ std::string FileNameKey(std::string_view name) {
     return std::string(name);
 }
 
+bool IsValidUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = 0;
+        std::uint32_t code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            n = 1, code = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            n = 2, code = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            n = 3, code = c & 0x07;
+        } else {
+            return false;
+        }
+        for (std::size_t k = 1; k <= n; ++k) {
+            if (i + k >= s.size())
+                return false;
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80)
+                return false;
+            code = (code << 6) | (t & 0x3F);
+        }
+        if ((n == 2 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) ||
+            (n == 3 && (code < 0x10000 || code > 0x10FFFF)))
+            return false;
+        i += n + 1;
+    }
+    return true;
+}
+
 std::string FromUtf8(std::string_view utf8) {
     switch (g_codePage) {
     case CodePage::Utf8:

@@ -52,6 +52,9 @@ std::string FileNameKey(std::string_view name);
 
 // Converts UTF-8 text (the program's own messages) to the active code page; characters that
 // the code page lacks become "?". Identity under UTF-8.
+// Whether bytes are well-formed UTF-8 (no overlong forms, surrogates or codes above U+10FFFF).
+bool IsValidUtf8(std::string_view s);
+
 std::string FromUtf8(std::string_view utf8);
 // Converts text of the active code page to UTF-8 (for Qt); invalid bytes become U+FFFD.
 std::string ToUtf8(std::string_view text);
