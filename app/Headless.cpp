@@ -4,6 +4,7 @@
 #include "app/ConsoleHost.h"
 #include "app/MainWndModel.h"
 #include "app/StartUp.h"
+#include "app/VersionsCommand.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -12,7 +13,12 @@ namespace app {
 
 bool HasOperationSwitch(const std::vector<std::string>& args) {
     return FindSwitch("backup", args) >= 0 || FindSwitch("restore", args) >= 0 ||
-           FindSwitch("clearhistory", args) >= 0 || FindSwitch("verify", args) >= 0;
+           FindSwitch("clearhistory", args) >= 0 || FindSwitch("verify", args) >= 0 ||
+           HasVersionSwitch(args);
+}
+
+bool HasVersionSwitch(const std::vector<std::string>& args) {
+    return FindWholeSwitch("versions", args) >= 0 || FindWholeSwitch("restoreversion", args) >= 0;
 }
 
 bool HasDisplay() {
@@ -29,6 +35,12 @@ void ConnectOperations(TStartUp& startUp, TMainWndModel& model) {
     startUp.RunRestore = [&model] { model.Engine.AtnVMRestoreExecute(model.Definition); };
     startUp.RunClearHistory = [&model] { model.Engine.AtnVMCleanExecute(model.Definition); };
     startUp.RunVerify = [&model] { model.Engine.AtnVMVerifyExecute(model.Definition); };
+    startUp.RunVersions = [&model](const TCommandLine& cl) {
+        return ListVersions(model, cl.VersionPath, std::cout);
+    };
+    startUp.RunRestoreVersion = [&model](const TCommandLine& cl) {
+        return RestoreVersion(model, cl.VersionPath, cl.VersionStamp, cl.RestoreTo);
+    };
 }
 
 int RunHeadless(const std::vector<std::string>& args) {

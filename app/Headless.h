@@ -11,6 +11,9 @@ class TMainWndModel;
 
 // True when the arguments ask for a run (backup, restore or a history cleanup).
 bool HasOperationSwitch(const std::vector<std::string>& args);
+// True when the arguments ask for one of the file-version operations, which always run on the
+// console (their output is the listing).
+bool HasVersionSwitch(const std::vector<std::string>& args);
 // True when a display is available (DISPLAY or WAYLAND_DISPLAY set).
 bool HasDisplay();
 

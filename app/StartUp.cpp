@@ -115,7 +115,10 @@ void TStartUp::WMStartUp(const std::vector<std::string>& args) {
             def.UpdateTitle(host);
             return;
         }
-        RunOperation(cl.Mode, whole);
+        if (cl.Mode == TOperationMode::Versions || cl.Mode == TOperationMode::RestoreVersion)
+            RunVersionOperation(cl);
+        else
+            RunOperation(cl.Mode, whole);
     }
     model_.BatchMode = false;
     def.UpdateTitle(host);
@@ -157,6 +160,26 @@ void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
         model_.ExitStatus = ExitError;
     else
         model_.ExitStatus = ExitOk;
+    host.CloseMainWindow();
+}
+
+void TStartUp::RunVersionOperation(const TCommandLine& cl) {
+    host::TRunHost& host = model_.Host();
+    const auto& driver = cl.Mode == TOperationMode::Versions ? RunVersions : RunRestoreVersion;
+    if (!driver) {
+        host.MessageBox(host::TMsgKind::Error, Text("この操作はまだ利用できません．"),
+                        host::TMsgButtons::Ok);
+        model_.ExitStatus = ExitNothingRan;
+        host.CloseMainWindow();
+        return;
+    }
+    model_.BatchMode = true;
+    try {
+        model_.ExitStatus = driver(cl) ? ExitOk : ExitError;
+    } catch (const std::exception& e) {
+        host.ShowException(e.what());
+        model_.ExitStatus = ExitError;
+    }
     host.CloseMainWindow();
 }
 

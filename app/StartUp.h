@@ -28,6 +28,9 @@ public:
     std::function<void()> RunRestore;
     std::function<void()> RunClearHistory;
     std::function<void()> RunVerify;
+    // The file-version operations; each answers whether it succeeded.
+    std::function<bool(const TCommandLine&)> RunVersions;
+    std::function<bool(const TCommandLine&)> RunRestoreVersion;
 
     // The start-up handler. `args` are the process arguments after the program name.
     void WMStartUp(const std::vector<std::string>& args);
@@ -36,6 +39,7 @@ private:
     // Returns false when the program is to end here.
     bool CheckArchiver();
     void RunOperation(TOperationMode mode, bool definitionWhole);
+    void RunVersionOperation(const TCommandLine& cl);
 
     TMainWndModel& model_;
 };

@@ -20,6 +20,8 @@ int main(int argc, char* argv[]) {
     platform::DecodeDate(platform::Now(), today.Year, today.Month, today.Day);
     if (const std::optional<int> status = schedule::DueCheckStatus(args, today))
         return *status;
+    if (app::HasVersionSwitch(args))
+        return app::RunHeadless(args);
     if (!app::HasDisplay()) {
         if (app::HasOperationSwitch(args))
             return app::RunHeadless(args);

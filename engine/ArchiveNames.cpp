@@ -1,5 +1,6 @@
 #include "engine/ArchiveNames.h"
 
+#include "platform/FileFind.h"
 #include "platform/FileUtil.h"
 
 namespace engine {
@@ -46,6 +47,25 @@ TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiv
     names.History =
         Join(archiveDir, HistoryPrefix + platform::FormatDateTime("yyyymmddhhnnss", time) + ext);
     return names;
+}
+
+std::string FreeHistoryName(const std::string& archiveDir, platform::TDateTime time,
+                            engine::TVMArchiverType type) {
+    // Counted from the middle of the second, so that adding seconds never rounds into the
+    // neighbouring one.
+    const platform::DateParts p = platform::DecodeDateTime(time);
+    const platform::TDateTime base =
+        platform::EncodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second, 500);
+    const std::string ext = ArchiveExtension(type);
+    std::string name;
+    for (int second = 0; second < 24 * 3600; ++second) {
+        name = Join(archiveDir,
+                    HistoryPrefix +
+                        platform::FormatDateTime("yyyymmddhhnnss", base + second / 86400.0) + ext);
+        if (!platform::EntryExists(name))
+            break;
+    }
+    return name;
 }
 
 bool IsHistoryFileName(const std::string& name, const std::string& ext) {

@@ -24,6 +24,12 @@ TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiv
                                platform::TDateTime time, bool dirNameAsLzhName,
                                engine::TVMArchiverType type);
 
+// The history backup a pass at `time` writes: the name of its time, or when an earlier run in
+// the same second left one of that name, the first free second after it. A history backup is
+// never added to by a later run, which would replace its versions of the same files.
+std::string FreeHistoryName(const std::string& archiveDir, platform::TDateTime time,
+                            engine::TVMArchiverType type);
+
 // The archive extension of a type, ".lzh" or ".zip".
 std::string ArchiveExtension(engine::TVMArchiverType type);
 

@@ -231,8 +231,9 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
     bool fromCache = false;
     CheckUserBreak();
 
-    const TArchiveNames an = MakeArchiveNames(src, archiveDir, platform::Now(),
-                                              item.DirNameAsLzhName, state_.ArchiverType);
+    const platform::TDateTime now = platform::Now();
+    TArchiveNames an =
+        MakeArchiveNames(src, archiveDir, now, item.DirNameAsLzhName, state_.ArchiverType);
     if (RefusedForPathLength(src, an.Archive))
         return;
     if (!platform::DirectoryExists(src)) {
@@ -258,8 +259,11 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
             selection::ListArchive(members, an.Archive, item.EnableLzhCache && !again, af_,
                                    ToFacadeType(state_.ArchiverType), logLine);
         fromCache = outcome == selection::TListOutcome::Cache;
-        if (outcome == selection::TListOutcome::Failed && !SetAsideUnreadableArchive(an, members))
-            return;
+        if (outcome == selection::TListOutcome::Failed) {
+            an.History = FreeHistoryName(archiveDir, now, state_.ArchiverType);
+            if (!SetAsideUnreadableArchive(an, members))
+                return;
+        }
     } else if (!platform::DirectoryExists(archiveDir)) {
         if (!platform::ForceDirectories(archiveDir)) {
             state_.AddStampedLine(" Cannot make a directory: " + archiveDir);
@@ -327,6 +331,7 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
             scratchDir->Keep();
         const std::string& scratch = scratchDir->Path();
         const StreamsAsPlainMembers plain(options_);
+        an.History = FreeHistoryName(archiveDir, now, state_.ArchiverType);
         if (const int code = UnpackFiles(an.Archive, scratch, names); code != 0) {
             reportOrRelist(code);
             return;

@@ -8,6 +8,7 @@
 #include "definition/TVMDefinition.h"
 #include "definition/TVMTask.h"
 #include "engine/ArchiveNames.h"
+#include "engine/FileVersions.h"
 #include "engine/RunState.h"
 #include "engine/ScratchDirectory.h"
 #include "select/TVMFiles.h"
@@ -16,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,6 +83,15 @@ public:
     // them), and compares each listing cache with its archive; every fault is an error line.
     void DoVerifyTask(const definition::TVMTask& item);
 
+    // The versions of a file that the destinations of the definition's items hold (see
+    // FileVersions.h). Reads only; an archive that cannot be listed is named in Unreadable.
+    TFileVersions FindFileVersions(const definition::TVMDefinition& def, const std::string& path);
+    // Extracts a version into dir (made when missing) under its own name, with its extended
+    // attributes. A file there that is newer than the version is replaced only when the host
+    // answers Yes to its question (unattended: No). Failed leaves the reason in
+    // LastArchiveError.
+    TVersionRestore RestoreFileVersion(const TFileVersion& version, const std::string& dir);
+
     // Archive operations in batches of 500 names; 0 or the error code of the first failed
     // batch, whose message is then in LastArchiveError.
     int PackFiles(const std::string& archive, const std::string& baseDir, bool regExp,
@@ -141,6 +152,16 @@ private:
     bool ListArchiveMembers(const std::string& archive, selection::TVMFiles& members);
     // Names every member that only the cache or only the archive holds; true when they agree.
     bool CompareWithCache(const std::string& archive, const std::string& cacheFile);
+    // The versions below one archive directory: at depth, the directory of location.Subdirs
+    // [depth] (or the file's own when all are passed); sourceDir is the source directory it
+    // stands for (its archive is named after it). Each directory is visited once.
+    void CollectVersions(const std::string& archiveDir, const std::string& sourceDir,
+                         const TFileLocation& location, std::size_t depth, bool dirNameAsLzhName,
+                         TFileVersions& out, std::set<std::string>& visited);
+    // The file's member in one archive (with its stream members); an archive not listed to its
+    // end is named in out.Unreadable.
+    void CollectFromArchive(const std::string& archive, const std::string& fileName, bool latest,
+                            TFileVersions& out);
     // Reports a failed archive operation: 8020 is a user break, any other code is logged.
     void ReportArchiveError(int code);
     // Takes an archive directory for a source directory for the rest of the run. Two source
