@@ -20,6 +20,7 @@ namespace testing_support {
 struct RunResult {
     int Status = -1;
     std::string Err;
+    std::string Out;
 };
 
 class RunFixture : public ::testing::Test {
@@ -76,12 +77,13 @@ protected:
     }
 
     RunResult Run(const std::vector<std::string>& args) {
-        const std::string cmd =
-            Command(args) + " 2>" + ShellQuote(home / "stderr.txt") + " </dev/null";
+        const std::string cmd = Command(args) + " 2>" + ShellQuote(home / "stderr.txt") + " >" +
+                                ShellQuote(home / "stdout.txt") + " </dev/null";
         const int raw = std::system(cmd.c_str());
         RunResult r;
         r.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         r.Err = ReadAll(home / "stderr.txt");
+        r.Out = ReadAll(home / "stdout.txt");
         return r;
     }
 

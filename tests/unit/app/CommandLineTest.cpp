@@ -98,6 +98,47 @@ TEST(CommandLineTest, HistoryDays) {
     EXPECT_EQ(platform::DecodeDateTime(*seven.ClearHistoryBefore).day, 8);
 }
 
+TEST(CommandLineTest, VersionSwitchesTakeTheirValuesBeforeAnyOtherSwitch) {
+    // Values that look like switches (paths below /backup, /restore...) stay values.
+    const TCommandLine list = Parse({"a.vmp", "/Versions", "/backup/docs/f.txt", "/minimized"});
+    EXPECT_EQ(list.Mode, TOperationMode::Versions);
+    EXPECT_EQ(list.VersionPath, "/backup/docs/f.txt");
+    EXPECT_TRUE(list.Minimized);
+    EXPECT_EQ(list.Entries, std::vector<std::string>{"a.vmp"});
+
+    // /restoreversion is not read as /restore; /to may stand before or after it.
+    for (const auto& args : {std::vector<std::string>{"/restoreversion", "/restore/f.txt",
+                                                      "20240102030405", "/to", "/tmp/o", "a.vmp"},
+                             std::vector<std::string>{"/to", "/tmp/o", "a.vmp", "-RESTOREVERSION",
+                                                      "/restore/f.txt", "20240102030405"}}) {
+        const TCommandLine cl = Parse(args);
+        EXPECT_EQ(cl.Mode, TOperationMode::RestoreVersion);
+        EXPECT_EQ(cl.VersionPath, "/restore/f.txt");
+        EXPECT_EQ(cl.VersionStamp, "20240102030405");
+        EXPECT_EQ(cl.RestoreTo, "/tmp/o");
+        EXPECT_EQ(cl.Entries, std::vector<std::string>{"a.vmp"});
+        EXPECT_FALSE(cl.BadNumber);
+    }
+    EXPECT_TRUE(Parse({"/restoreversion", "f", "20240102030405", "a"}).RestoreTo.empty());
+    // Whole words only: a path that merely starts like the switch is an entry.
+    EXPECT_EQ(Parse({"/versionsdir/a.vmp"}).Mode, TOperationMode::None);
+    EXPECT_EQ(Parse({"/tools/a.vmp", "/restoreversion", "f", "20240102030405"}).Entries,
+              std::vector<std::string>{"/tools/a.vmp"});
+}
+
+TEST(CommandLineTest, MalformedVersionSwitchesAreCommandLineErrors) {
+    for (const auto& args :
+         {std::vector<std::string>{"a.vmp", "/versions"},
+          std::vector<std::string>{"a.vmp", "/restoreversion", "f.txt"},
+          std::vector<std::string>{"a.vmp", "/restoreversion", "f.txt", "2024010203"},
+          std::vector<std::string>{"a.vmp", "/restoreversion", "f.txt", "2024010203040x"},
+          std::vector<std::string>{"a.vmp", "/restoreversion", "f.txt", "20240102030405", "/to"}}) {
+        const TCommandLine cl = Parse(args);
+        EXPECT_TRUE(cl.BadNumber) << args.back();
+        EXPECT_EQ(cl.Entries, args) << "the entries are shown as given";
+    }
+}
+
 TEST(CommandLineTest, ErrorTextListsTheEntriesAsGiven) {
     EXPECT_EQ(CommandLineErrorText({"a.vmp", "B.vmp"}),
               "コマンドラインの書式が誤っています．\r\n(a.vmp B.vmp )");
