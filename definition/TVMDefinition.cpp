@@ -147,7 +147,7 @@ void TVMDefinition::UpdateTitle(host::TRunHost& host) const {
         host.SetActionEnabled(a, true);
     host.SetActionEnabled(TAction::FileSave, Modified);
     for (const TAction a : {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore,
-                            TAction::VMClean, TAction::VMVerify})
+                            TAction::VMClean, TAction::VMVersions, TAction::VMVerify})
         host.SetActionEnabled(a, hasItems);
     for (const TAction a : {TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown})
         host.SetActionEnabled(a, selected);

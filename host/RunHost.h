@@ -24,6 +24,7 @@ enum class TAction {
     VMStop,
     VMRestore,
     VMClean,
+    VMVersions,
     VMVerify,
     VMAdd,
     VMEdit,

@@ -179,6 +179,11 @@ Drawing DrawingOf(TAction action) {
             p.drawRect(QRectF(9, 3, 6, 3));
             History(p, Red);
         };
+    case TAction::VMVersions:
+        return [](QPainter& p) {
+            Page(p);
+            History(p, Blue);
+        };
     case TAction::VMAdd:
         return [](QPainter& p) { Plus(p, Green, 12, 12, 8); };
     case TAction::VMEdit:
@@ -279,6 +284,8 @@ const char* ActionIconName(TAction action) {
         return "edit-clear-history";
     case TAction::VMVerify:
         return "dialog-ok-apply";
+    case TAction::VMVersions:
+        return "document-open-recent";
     case TAction::VMAdd:
         return "list-add";
     case TAction::VMEdit:

@@ -13,6 +13,7 @@
 #include "app/Settings.h"
 #include "platform/CodePage.h"
 #include "ui/TFrmDeleteHistory.h"
+#include "ui/TFrmFileVersions.h"
 #include "ui/TFrmRestoreOptions.h"
 #include "ui/TaskRows.h"
 
@@ -125,6 +126,9 @@ void TFrmMainWnd::CreateActions() {
               &TFrmMainWnd::VMRestore);
     AddAction(TAction::VMClean, "世代バックアップファイルを削除する(&H)",
               "世代バックアップファイルを削除し、ディスク領域を節約します", &TFrmMainWnd::VMClean);
+    AddAction(TAction::VMVersions, "ファイルの履歴(&F)...",
+              "ファイルのバックアップに残っている版を一覧し、選んだ版を復元します",
+              &TFrmMainWnd::VMVersions);
     AddAction(TAction::VMVerify, "バックアップの検査(&V)",
               "すべての書庫(履歴を含む)を展開して確かめます。バックアップ先は変更しません",
               &TFrmMainWnd::VMVerify);
@@ -181,9 +185,10 @@ void TFrmMainWnd::CreateMenus() {
     const std::nullopt_t sep = std::nullopt;
     menu("&File", {TAction::FileNew, TAction::FileOpen, sep, TAction::FileSave, TAction::FileSaveAs,
                    sep, TAction::FileExit});
-    menu("&Velmoran", {TAction::VMExecute, TAction::VMStop, sep, TAction::VMRestore,
-                       TAction::VMClean, TAction::VMVerify, sep, TAction::VMAdd, TAction::VMEdit,
-                       TAction::VMDelete, TAction::VMNotes, TAction::VMUp, TAction::VMDown});
+    menu("&Velmoran",
+         {TAction::VMExecute, TAction::VMStop, sep, TAction::VMRestore, TAction::VMClean,
+          TAction::VMVersions, TAction::VMVerify, sep, TAction::VMAdd, TAction::VMEdit,
+          TAction::VMDelete, TAction::VMNotes, TAction::VMUp, TAction::VMDown});
     menu("&Options", {TAction::OptionsOptions, TAction::OptionsScheduler, sep,
                       TAction::OptionsRegister, TAction::OptionsUnRegister});
     menu("&Help", {TAction::HelpIndex, TAction::HelpHomePage, sep, TAction::HelpAbout});
@@ -292,6 +297,41 @@ void TFrmMainWnd::VMRestore() {
 
 void TFrmMainWnd::VMClean() {
     Run(&app::TMainWndModel::AtnVMClean);
+}
+
+void TFrmMainWnd::VMVersions() {
+    if (model_.Running || model_.Definition.Tasks.empty())
+        return;
+    // The file is looked for first in the selected item's (or the first item's) source.
+    const auto& tasks = model_.Definition.Tasks;
+    const int row = SelectedRow();
+    const auto& item =
+        *tasks[row >= 0 && row < static_cast<int>(tasks.size()) ? static_cast<std::size_t>(row)
+                                                                : 0];
+    const std::vector<std::string> sources = engine::SourceLines(item.SrcDirs);
+    TFrmFileVersions dialog(
+        [this](const std::string& path) {
+            return model_.Engine.FindFileVersions(model_.Definition, path);
+        },
+        [this](const engine::TFileVersion& version, const std::string& dir) {
+            engine::TVersionRestore outcome = engine::TVersionRestore::Failed;
+            try {
+                outcome = model_.Engine.RestoreFileVersion(version, dir);
+            } catch (const std::exception& e) {
+                model_.Engine.LastArchiveError = e.what();
+            }
+            if (outcome == engine::TVersionRestore::Failed) {
+                std::string text = model_.Engine.LastArchiveError;
+                for (const std::string& detail : model_.Engine.LastArchiveDetails)
+                    text += "\r\n" + detail;
+                MessageBox(host::TMsgKind::Error, text, host::TMsgButtons::Ok);
+            }
+            return outcome;
+        },
+        sources.empty() ? std::string() : sources.front(), this);
+    if (VersionsHook)
+        VersionsHook(dialog);
+    dialog.exec();
 }
 
 void TFrmMainWnd::VMVerify() {

@@ -23,6 +23,7 @@ class QTreeWidget;
 namespace ui {
 
 class TFrmAbout;
+class TFrmFileVersions;
 class TFrmOptions;
 class TFrmTasks;
 class TTarnDebugScreen;
@@ -61,6 +62,8 @@ public:
     std::function<void(TFrmAbout&)> AboutHook;
     std::function<void(TFrmOptions&)> OptionsHook;
     std::function<void(TFrmTasks&)> TasksHook;
+    // Reaches the file-history dialog before it shows (tests drive it and close it).
+    std::function<void(TFrmFileVersions&)> VersionsHook;
 
     // TRunHost
     host::TMsgAnswer ShowMessage(host::TMsgKind kind, const std::string& text,
@@ -125,6 +128,7 @@ private:
     void VMStop();
     void VMRestore();
     void VMClean();
+    void VMVersions();
     void VMVerify();
     void VMAdd();
     void VMEdit();

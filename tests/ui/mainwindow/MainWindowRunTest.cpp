@@ -4,6 +4,7 @@
 #include "schedule/Task.h"
 #include "tests/support/RecordingHost.h"
 #include "tests/support/XdgSandbox.h"
+#include "ui/TFrmFileVersions.h"
 #include "ui/TFrmMainWnd.h"
 #include "ui/TFrmScheduler.h"
 
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -21,6 +24,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
+#include <utime.h>
 
 using host::TAction;
 using testing_support::RecordingHost;
@@ -38,6 +43,7 @@ constexpr std::array kAllActions = {TAction::FileNew,
                                     TAction::VMStop,
                                     TAction::VMRestore,
                                     TAction::VMClean,
+                                    TAction::VMVersions,
                                     TAction::VMVerify,
                                     TAction::VMAdd,
                                     TAction::VMEdit,
@@ -56,6 +62,11 @@ constexpr std::array kAllActions = {TAction::FileNew,
 void WriteFile(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 int CountFiles(const fs::path& dir) {
@@ -146,9 +157,10 @@ private slots:
                               "名前をつけて保存する(&A)...", "-", "終了(&X)"}));
         QCOMPARE(MenuTexts(menus[1]->actions()),
                  QStringList({"バックアップ実行(&E)...", "バックアップ中断(&S)...", "-", "復元(&R)",
-                              "世代バックアップファイルを削除する(&H)", "バックアップの検査(&V)",
-                              "-", "項目追加(&A)...", "項目編集(&I)...", "項目削除(&D)...",
-                              "バックアップ定義の補足設定(&T)", "上へ(&U)", "下へ(&W)"}));
+                              "世代バックアップファイルを削除する(&H)", "ファイルの履歴(&F)...",
+                              "バックアップの検査(&V)", "-", "項目追加(&A)...", "項目編集(&I)...",
+                              "項目削除(&D)...", "バックアップ定義の補足設定(&T)", "上へ(&U)",
+                              "下へ(&W)"}));
         QCOMPARE(MenuTexts(menus[2]->actions()),
                  QStringList({"環境設定(&O)...", "スケジュール(&S)...", "-", "レジストリ登録(&R)",
                               "レジストリ登録削除(&U)"}));
@@ -200,10 +212,10 @@ private slots:
         auto window = OpenWindow({});
         const auto enabled = [&](TAction a) { return window->Action(a)->isEnabled(); };
         // Untitled and empty: nothing to save as, run, edit or schedule.
-        for (TAction a :
-             {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore, TAction::VMClean,
-              TAction::VMVerify, TAction::VMEdit, TAction::VMDelete, TAction::VMUp, TAction::VMDown,
-              TAction::OptionsScheduler, TAction::VMStop, TAction::FileSave})
+        for (TAction a : {TAction::FileSaveAs, TAction::VMExecute, TAction::VMRestore,
+                          TAction::VMClean, TAction::VMVersions, TAction::VMVerify, TAction::VMEdit,
+                          TAction::VMDelete, TAction::VMUp, TAction::VMDown,
+                          TAction::OptionsScheduler, TAction::VMStop, TAction::FileSave})
             QVERIFY2(!enabled(a), qPrintable(window->Action(a)->text()));
         for (TAction a : {TAction::FileNew, TAction::FileOpen, TAction::FileExit, TAction::VMAdd,
                           TAction::VMNotes, TAction::OptionsOptions, TAction::HelpAbout})
@@ -212,6 +224,7 @@ private slots:
         MakeDefinition(2, 1);
         QVERIFY(window->Model().OpenDefinition(definitionPath));
         QVERIFY(enabled(TAction::VMExecute) && enabled(TAction::FileSaveAs));
+        QVERIFY(enabled(TAction::VMVersions));
         QVERIFY(enabled(TAction::OptionsScheduler));
         QVERIFY(!enabled(TAction::VMEdit));
         // A click on a row enables the row's actions; no change, nothing to save.
@@ -441,6 +454,66 @@ private slots:
         QVERIFY(std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
             return line.find(archive.string()) != std::string::npos;
         }));
+    }
+
+    void fileHistoryListsTheVersionsAndRestoresOne() {
+        MakeDefinition(1, 1);
+        auto window = OpenDefinition();
+        ui::TFrmMainWnd* w = window.get();
+        const fs::path file = sources[0] / "dir0" / "f0.txt";
+        const std::string first = ReadFile(file);
+        const auto setTime = [](const fs::path& path, time_t t) {
+            const utimbuf times{t, t};
+            ::utime(path.c_str(), &times);
+        };
+        setTime(file, 1577872800);
+        w->Action(TAction::VMExecute)->trigger();
+        WriteFile(file, "second version");
+        setTime(file, 1577872800 + 86400);
+        w->Action(TAction::VMExecute)->trigger();
+        QVERIFY(!w->Model().ErrorOccurred);
+        QVERIFY(w->Action(TAction::VMVersions)->isEnabled());
+
+        int questions = 0;
+        host::TMsgAnswer answer = host::TMsgAnswer::No;
+        w->MessageHook = [&](host::TMsgKind, const std::string&, host::TMsgButtons) {
+            ++questions;
+            return answer;
+        };
+        const fs::path out = xdg->Dir() / "out";
+        int rows = -1;
+        QString afterNo;
+        w->VersionsHook = [&](ui::TFrmFileVersions& d) {
+            QTimer::singleShot(0, &d, [&] {
+                // The file name starts at the item's source; Enter lists, it restores nothing.
+                QCOMPARE(d.EditFile->text(), QString::fromStdString(sources[0].string() + "/"));
+                d.EditFile->setText(QString::fromStdString(file.string()));
+                QTest::keyClick(d.EditFile, Qt::Key_Return);
+                rows = d.LvVersions->topLevelItemCount();
+                QVERIFY(!fs::exists(out));
+                // The older version into a folder, then over the newer file in its place.
+                d.LvVersions->setCurrentItem(d.LvVersions->topLevelItem(1));
+                d.RBtnFolder->setChecked(true);
+                d.EditFolder->setText(QString::fromStdString(out.string()));
+                QTest::keyClick(d.LvVersions, Qt::Key_Return);
+                d.RBtnOriginal->setChecked(true);
+                d.BtnRestore->click();
+                afterNo = d.LblStatus->text();
+                answer = host::TMsgAnswer::Yes;
+                d.BtnRestore->click();
+                QTest::keyClick(&d, Qt::Key_Escape);
+            });
+        };
+        w->Action(TAction::VMVersions)->trigger();
+        w->VersionsHook = nullptr;
+        QCOMPARE(rows, 2);
+        QCOMPARE(ReadFile(out / "f0.txt"), first);
+        QCOMPARE(questions, 2);
+        QVERIFY2(afterNo.contains(QStringLiteral("復元しませんでした")), qPrintable(afterNo));
+        QCOMPARE(ReadFile(file), first);
+        struct stat st {};
+        QCOMPARE(::stat(file.c_str(), &st), 0);
+        QVERIFY(std::abs(st.st_mtime - 1577872800) <= 2);
     }
 
     void deleteUpAndDownChangeTheListAndMarkIt() {
