@@ -164,7 +164,8 @@ void TFrmFileVersions::ShowVersions() {
         versions_ = finder_(path);
     }
     listedPath_ = path;
-    const QLocale c = QLocale::c();
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions); // thousands separated
     for (const engine::TFileVersion& v : versions_.Versions) {
         auto* row = new QTreeWidgetItem(LvVersions);
         row->setText(0, Q(platform::FormatDateTime("yyyy/mm/dd hh:nn:ss", v.Time)));
