@@ -51,10 +51,12 @@ TFrmFileVersions::TFrmFileVersions(TFinder finder, TRestorer restorer, const std
     BtnList = new QPushButton(QStringLiteral("表示(&L)"), this);
     BtnList->setAutoDefault(false);
     BtnList->setToolTip(QStringLiteral("このファイルのバックアップにある版を一覧します。"));
-    layout->addWidget(Buddy(QStringLiteral("ファイル(&F):"), EditFile, this), 0, 0);
-    layout->addWidget(EditFile, 0, 1);
-    layout->addWidget(BtnBrowseFile, 0, 2);
-    layout->addWidget(BtnList, 0, 3);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(Buddy(QStringLiteral("ファイル(&F):"), EditFile, this));
+    fileRow->addWidget(EditFile, 1);
+    fileRow->addWidget(BtnBrowseFile);
+    fileRow->addWidget(BtnList);
+    layout->addLayout(fileRow, 0, 0, 1, 4);
 
     LvVersions = new QTreeWidget(this);
     LvVersions->setColumnCount(3);
@@ -87,9 +89,11 @@ TFrmFileVersions::TFrmFileVersions(TFinder finder, TRestorer restorer, const std
     BtnBrowseFolder = new QPushButton(QStringLiteral("参照(&E)..."), this);
     BtnBrowseFolder->setAutoDefault(false);
     layout->addWidget(RBtnOriginal, 4, 0, 1, 4);
-    layout->addWidget(RBtnFolder, 5, 0);
-    layout->addWidget(EditFolder, 5, 1);
-    layout->addWidget(BtnBrowseFolder, 5, 2);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(RBtnFolder);
+    folderRow->addWidget(EditFolder, 1);
+    folderRow->addWidget(BtnBrowseFolder);
+    layout->addLayout(folderRow, 5, 0, 1, 4);
 
     auto* buttons = new QDialogButtonBox(this);
     BtnRestore = buttons->addButton(QStringLiteral("復元(&R)"), QDialogButtonBox::ApplyRole);
@@ -98,7 +102,6 @@ TFrmFileVersions::TFrmFileVersions(TFinder finder, TRestorer restorer, const std
     BtnClose->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons, 6, 0, 1, 4);
-    layout->setColumnStretch(1, 1);
 
     connect(BtnBrowseFile, &QPushButton::clicked, this, &TFrmFileVersions::BrowseFile);
     connect(BtnList, &QPushButton::clicked, this, &TFrmFileVersions::ShowVersions);

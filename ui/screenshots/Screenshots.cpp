@@ -9,6 +9,7 @@
 #include "ui/TFrmAbout.h"
 #include "ui/TFrmDebugScreen.h"
 #include "ui/TFrmDeleteHistory.h"
+#include "ui/TFrmFileVersions.h"
 #include "ui/TFrmMainWnd.h"
 #include "ui/TFrmOptions.h"
 #include "ui/TFrmRestoreOptions.h"
@@ -18,6 +19,7 @@
 #include "ui/TFrmTasks.h"
 #include "ui/TTarnDebugScreen.h"
 #include "ui/screenshots/ClipCheck.h"
+#include <QTreeWidget>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,6 +32,7 @@
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <clocale>
 #include <cstdio>
@@ -127,6 +130,38 @@ std::unique_ptr<QWidget> Trigger(schedule::TTriggerType type) {
     return dialog;
 }
 
+// The file-history dialog with the versions of one file listed, one archive unreadable.
+std::unique_ptr<QWidget> FileVersions() {
+    const auto version = [](int day, std::int64_t size, const std::string& archive, bool latest) {
+        engine::TFileVersion v;
+        v.Time = platform::EncodeDateTime(2026, 11, day, 18, 42, 10, 0);
+        v.Size = size;
+        v.Archive = archive;
+        v.Member = "見積書.txt";
+        v.Latest = latest;
+        return v;
+    };
+    auto dialog = std::make_unique<ui::TFrmFileVersions>(
+        [version](const std::string&) {
+            const std::string dir = "/media/backup/毎日/文書/";
+            engine::TFileVersions found;
+            found.Versions = {version(30, 48213, dir + "文書.lzh", true),
+                              version(24, 47102, dir + "$vm$20261130190502.lzh", false),
+                              version(17, 45877, dir + "$vm$20261124190455.lzh", false),
+                              version(3, 1204, dir + "$vm$20261117190431.lzh", false)};
+            found.Unreadable = {dir + "$vm$20261110190420.lzh"};
+            return found;
+        },
+        [](const engine::TFileVersion&, const std::string&) {
+            return engine::TVersionRestore::Restored;
+        },
+        "/home/user/文書");
+    dialog->EditFile->setText(QStringLiteral("/home/user/文書/見積書.txt"));
+    dialog->ShowVersions();
+    dialog->LvVersions->setCurrentItem(dialog->LvVersions->topLevelItem(2));
+    return dialog;
+}
+
 std::vector<Dialog> Dialogs() {
     using schedule::TTriggerType;
     return {
@@ -134,6 +169,7 @@ std::vector<Dialog> Dialogs() {
          [] { return std::make_unique<ui::TFrmRestoreOptions>(); }},
         {QStringLiteral("TFrmDeleteHistory"),
          [] { return std::make_unique<ui::TFrmDeleteHistory>(); }},
+        {QStringLiteral("TFrmFileVersions"), FileVersions},
         {QStringLiteral("TFrmScheduler"), [] { return Scheduler(0); }},
         {QStringLiteral("TFrmScheduler-restore"), [] { return Scheduler(1); }},
         {QStringLiteral("TFrmScheduler-history"), [] { return Scheduler(2); }},
