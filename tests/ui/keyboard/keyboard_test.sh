@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Drives the program from the keyboard as a user would, on a bare X server without a window
-# manager: open a definition through the File menu, run a backup, restore with an option, stop
-# a long run. Usage: keyboard_test.sh VELMORAN_EXECUTABLE (run under xvfb-run).
+# manager: open a definition through the File menu, run a backup, restore with an option, bring
+# back an older version of one file, stop a long run. Usage: keyboard_test.sh VELMORAN_EXECUTABLE (run under xvfb-run).
 set -euo pipefail
 PROGRAM=$1
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -137,6 +137,32 @@ xdotool key Return
 wait_for 30 log_has '復元開始' || fail "the restore did not run"
 [ "$(cat "$WORK/small/docs/notes.txt")" = "notes" ] || fail "deleted file not restored"
 [ "$(cat "$WORK/small/readme.txt")" = "readme" ] || fail "newer file not overwritten"
+
+echo "the file history: an older version of a changed file restored into a folder"
+echo "readme, second version" > "$WORK/small/readme.txt"
+touch -d '2024-02-01 12:00' "$WORK/small/readme.txt"
+rm -f "$LOG"
+keys alt+v e
+wait_for 30 log_has 'バックアップ完了．' || fail "the second backup did not finish"
+keys alt+v f
+wait_for 10 window_named 'ファイルの履歴' || fail "no file-history dialog"
+sleep 0.3
+xdotool key ctrl+a
+xdotool type --delay 10 "$WORK/small/readme.txt"
+xdotool key Return
+sleep 0.5
+xdotool key Down
+xdotool key alt+d
+sleep 0.2
+xdotool key Tab
+xdotool type --delay 10 "$WORK/restored"
+xdotool key Return
+wait_for 10 test -f "$WORK/restored/readme.txt" || fail "the older version was not restored"
+[ "$(cat "$WORK/restored/readme.txt")" = "readme" ] || fail "not the older version"
+[ "$(cat "$WORK/small/readme.txt")" = "readme, second version" ] || fail "the file itself changed"
+xdotool key Escape
+wait_for 10 bash -c "! xdotool search --onlyvisible --name 'ファイルの履歴' >/dev/null 2>&1" ||
+    fail "the file-history dialog did not close"
 
 echo "schedule the backup: the schedule dialog, then the trigger dialog, both confirmed with Enter"
 keys alt+o s
