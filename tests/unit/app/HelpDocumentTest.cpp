@@ -49,6 +49,7 @@ TEST_F(HelpDocumentTest, HasEverySectionAndEveryContentsLinkLeadsToOne) {
         {"backup", "履歴バックアップ"},
         {"restore", "復元"},
         {"cleanup", "削除"},
+        {"versions", "ファイルの履歴"},
         {"verify", "バックアップの検査"},
         {"schedule", "スケジュール"},
         {"commandline", "コマンドライン"},
@@ -78,9 +79,9 @@ TEST_F(HelpDocumentTest, HasEverySectionAndEveryContentsLinkLeadsToOne) {
 TEST_F(HelpDocumentTest, NamesWhatTheProgramReallyUses) {
     // Every switch of the command line.
     const std::string switches = Section("switches");
-    for (const char* name :
-         {"/backup", "/restore", "/verify", "/ignoretimestamp", "/permitdeletion", "/clearhistory",
-          "/clearhistorydaysN", "/clearhistorydateyyyymmdd", "/minimized"})
+    for (const char* name : {"/backup", "/restore", "/verify", "/versions", "/restoreversion",
+                             "/to", "/ignoretimestamp", "/permitdeletion", "/clearhistory",
+                             "/clearhistorydaysN", "/clearhistorydateyyyymmdd", "/minimized"})
         EXPECT_NE(switches.find(std::string("<code>") + name + "</code>"), std::string::npos)
             << name;
     // The files that file association writes.
