@@ -219,6 +219,41 @@ TEST_F(StartUpTest, RestoreWinsOverBackupAndMissingDriversRunNothing) {
     EXPECT_EQ(m.ExitStatus, ExitNothingRan);
 }
 
+TEST_F(StartUpTest, FileVersionOperationsGetTheirValuesAndAnswerTheExitStatus) {
+    const std::string path = MakeDefinition("v.vmp", 1);
+    bool found = true;
+    startUp.RunVersions = [&](const TCommandLine& cl) {
+        runs.push_back("versions " + cl.VersionPath);
+        EXPECT_TRUE(model.BatchMode);
+        return found;
+    };
+    startUp.RunRestoreVersion = [&](const TCommandLine& cl) {
+        runs.push_back("restore " + cl.VersionPath + " " + cl.VersionStamp + " " + cl.RestoreTo);
+        return true;
+    };
+    startUp.WMStartUp({path, "/versions", "/backup/notes.txt"});
+    EXPECT_EQ(runs, std::vector<std::string>{"versions /backup/notes.txt"});
+    EXPECT_EQ(model.ExitStatus, ExitOk);
+    EXPECT_TRUE(host.Closed);
+    EXPECT_EQ(model.Definition.FileName, path);
+
+    found = false;
+    startUp.WMStartUp({path, "/versions", "/backup/notes.txt"});
+    EXPECT_EQ(model.ExitStatus, ExitError);
+
+    runs.clear();
+    startUp.WMStartUp({"/to", "/tmp/old", path, "/restoreversion", "n.txt", "20240102030405"});
+    EXPECT_EQ(runs, std::vector<std::string>{"restore n.txt 20240102030405 /tmp/old"});
+    EXPECT_EQ(model.ExitStatus, ExitOk);
+
+    startUp.RunRestoreVersion = [](const TCommandLine&) -> bool {
+        throw std::runtime_error("disk gone");
+    };
+    startUp.WMStartUp({path, "/restoreversion", "n.txt", "20240102030405"});
+    EXPECT_EQ(host.Exceptions, std::vector<std::string>{"disk gone"});
+    EXPECT_EQ(model.ExitStatus, ExitError);
+}
+
 TEST_F(StartUpTest, FailingDriverLeavesTheWindowOpen) {
     const std::string path = MakeDefinition("f.vmp", 1);
     startUp.RunBackup = [] { throw std::runtime_error("disk on fire"); };
