@@ -1,6 +1,9 @@
 #include "engine/ArchiveNames.h"
 #include "platform/CodePage.h"
+#include "tests/support/TempDir.h"
 #include "tests/unit/engine/EngineFixture.h"
+
+#include <filesystem>
 
 using namespace engine;
 using selection::TVMFileInfo;
@@ -176,6 +179,18 @@ TEST(ArchiveNamesTest, LinuxPaths) {
     EXPECT_EQ(n.History, "/mnt/bk/nil/$vm$20240315093012.zip");
     // Two sources with the same last component share the archive directory.
     EXPECT_EQ(ArchiveDirFor("/a/Docs", "/bk"), ArchiveDirFor("/b/Docs", "/bk"));
+}
+
+TEST(ArchiveNamesTest, AHistoryBackupOfTheSameSecondIsNeverAddedTo) {
+    testing_support::TempDir dir;
+    // 23:59:59: the next free name is in the next day.
+    const platform::TDateTime t = platform::EncodeDateTime(2024, 12, 31, 23, 59, 59, 999);
+    EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atLzh), dir / "$vm$20241231235959.lzh");
+    dir.Write("$vm$20241231235959.lzh", "earlier run");
+    EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atLzh), dir / "$vm$20250101000000.lzh");
+    std::filesystem::create_directory(dir / "$vm$20250101000000.lzh"); // anything of that name
+    EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atLzh), dir / "$vm$20250101000001.lzh");
+    EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atZip), dir / "$vm$20241231235959.zip");
 }
 
 } // namespace
