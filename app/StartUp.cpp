@@ -115,30 +115,56 @@ void TStartUp::WMStartUp(const std::vector<std::string>& args) {
             def.UpdateTitle(host);
             return;
         }
-        if (cl.Mode == TOperationMode::Versions || cl.Mode == TOperationMode::RestoreVersion)
-            RunVersionOperation(cl);
-        else
-            RunOperation(cl.Mode, whole);
+        RunOperation(cl, whole);
     }
     model_.BatchMode = false;
     def.UpdateTitle(host);
 }
 
-void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
+void TStartUp::RunOperation(const TCommandLine& cl, bool definitionWhole) {
+    const TOperationMode mode = cl.Mode;
     if (mode == TOperationMode::None)
         return;
     host::TRunHost& host = model_.Host();
-    const std::function<void()>& driver = mode == TOperationMode::Backup    ? RunBackup
-                                          : mode == TOperationMode::Restore ? RunRestore
-                                          : mode == TOperationMode::Verify  ? RunVerify
-                                                                            : RunClearHistory;
+    // The file-version operations answer whether they found and restored what was asked; the
+    // runs leave their outcome in the run state.
+    bool succeeded = true;
+    const auto answering = [&](const std::function<bool(const TCommandLine&)>& operation) {
+        return operation ? std::function<void()>([&] { succeeded = operation(cl); })
+                         : std::function<void()>();
+    };
+    std::function<void()> driver;
+    const char* name = "";
+    switch (mode) {
+    case TOperationMode::Backup:
+        driver = RunBackup;
+        name = "/backup";
+        break;
+    case TOperationMode::Restore:
+        driver = RunRestore;
+        name = "/restore";
+        break;
+    case TOperationMode::Verify:
+        driver = RunVerify;
+        name = "/verify";
+        break;
+    case TOperationMode::Versions:
+        driver = answering(RunVersions);
+        name = "/versions";
+        break;
+    case TOperationMode::RestoreVersion:
+        driver = answering(RunRestoreVersion);
+        name = "/restoreversion";
+        break;
+    case TOperationMode::ClearHistory:
+    case TOperationMode::None:
+        driver = RunClearHistory;
+        name = "/clearhistory";
+        break;
+    }
     if (!driver) {
         host.MessageBox(host::TMsgKind::Error,
-                        Text("この操作はまだ利用できません．") +
-                            (mode == TOperationMode::Backup    ? " (/backup)"
-                             : mode == TOperationMode::Restore ? " (/restore)"
-                             : mode == TOperationMode::Verify  ? " (/verify)"
-                                                               : " (/clearhistory)"),
+                        Text("この操作はまだ利用できません．") + " (" + name + ")",
                         host::TMsgButtons::Ok);
         model_.ExitStatus = ExitNothingRan;
         host.CloseMainWindow();
@@ -156,30 +182,10 @@ void TStartUp::RunOperation(TOperationMode mode, bool definitionWhole) {
     }
     if (model_.UserBreakOccurred)
         model_.ExitStatus = ExitStopped;
-    else if (model_.ErrorOccurred || !definitionWhole)
+    else if (model_.ErrorOccurred || !definitionWhole || !succeeded)
         model_.ExitStatus = ExitError;
     else
         model_.ExitStatus = ExitOk;
-    host.CloseMainWindow();
-}
-
-void TStartUp::RunVersionOperation(const TCommandLine& cl) {
-    host::TRunHost& host = model_.Host();
-    const auto& driver = cl.Mode == TOperationMode::Versions ? RunVersions : RunRestoreVersion;
-    if (!driver) {
-        host.MessageBox(host::TMsgKind::Error, Text("この操作はまだ利用できません．"),
-                        host::TMsgButtons::Ok);
-        model_.ExitStatus = ExitNothingRan;
-        host.CloseMainWindow();
-        return;
-    }
-    model_.BatchMode = true;
-    try {
-        model_.ExitStatus = driver(cl) ? ExitOk : ExitError;
-    } catch (const std::exception& e) {
-        host.ShowException(e.what());
-        model_.ExitStatus = ExitError;
-    }
     host.CloseMainWindow();
 }
 

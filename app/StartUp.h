@@ -38,8 +38,7 @@ public:
 private:
     // Returns false when the program is to end here.
     bool CheckArchiver();
-    void RunOperation(TOperationMode mode, bool definitionWhole);
-    void RunVersionOperation(const TCommandLine& cl);
+    void RunOperation(const TCommandLine& cl, bool definitionWhole);
 
     TMainWndModel& model_;
 };
