@@ -1,6 +1,7 @@
 # What the engine benchmarks share (sourced by run.sh, first_backup.sh, verify.sh and
-# versions.sh, with ROOT and BUILD set): builds the program and engine_bench, makes $WORK (removed at the end) with a private
-# home below it, and gives the helpers that run the program headless there.
+# versions.sh, with ROOT and BUILD set): builds the program and engine_bench, makes $WORK
+# (removed at the end) with a private home below it, and gives the helpers that run the
+# program headless there.
 if [ -f "$BUILD/CMakeCache.txt" ]; then
     cmake -S "$ROOT" -B "$BUILD" >/dev/null # picks up new folders, keeps the settings
 else
