@@ -5,11 +5,15 @@
 #include "platform/FileUtil.h"
 #include "select/ListCache.h"
 
+#include <filesystem>
+
 namespace engine {
 
 std::string NormalisedPath(const std::string& path) {
-    return platform::FileNameKey(
-        platform::ExcludeTrailingPathDelimiter(platform::ExpandFileName(path)));
+    // "." and ".." are taken by name, so that "/a/x/../b" and "/a/b" are one directory.
+    const std::string lexical =
+        std::filesystem::path(platform::ExpandFileName(path)).lexically_normal().string();
+    return platform::FileNameKey(platform::ExcludeTrailingPathDelimiter(lexical));
 }
 
 bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archiveDir) {

@@ -26,8 +26,8 @@ private:
 // The longest path the system takes (PATH_MAX counts the terminating NUL).
 inline constexpr std::size_t kMaxPath = 4095;
 
-// The key under which two paths name the same directory: absolute, without a trailing
-// delimiter; compared by exact bytes on this platform.
+// The key under which two paths name the same directory: absolute, without "." and ".."
+// components, doubled or trailing delimiters; compared by exact bytes on this platform.
 std::string NormalisedPath(const std::string& path);
 
 // True when a subdirectory of this name would have its archive directory where the directory's

@@ -50,6 +50,17 @@ TEST(LocateFileTest, EverySourceDirectoryAboveThePathInTheItemsOrder) {
     EXPECT_TRUE(LocateFile(Definition({{"/data/docs", "/bk", true}}), "/elsewhere/x").empty());
 }
 
+TEST(LocateFileTest, DotAndDotDotAreTakenByName) {
+    const auto def = Definition({{"/data/docs", "/bk", true}});
+    const auto found = LocateFile(def, "/data/docs/../docs/2024/./plan.txt");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].Subdirs, std::vector<std::string>{"2024"});
+    EXPECT_EQ(found[0].FileName, "plan.txt");
+    // Below the source by its text only: the file lies elsewhere.
+    EXPECT_TRUE(LocateFile(def, "/data/docs/../other/plan.txt").empty());
+    EXPECT_TRUE(LocateFile(def, "/data/docs/2024/..").empty());
+}
+
 TEST(LocateFileTest, RelativePathsAreTakenFromTheWorkingDirectory) {
     const auto def = Definition({{"/", "/bk", true}});
     const auto found = LocateFile(def, "relative.txt");
@@ -59,6 +70,11 @@ TEST(LocateFileTest, RelativePathsAreTakenFromTheWorkingDirectory) {
     for (const auto& part : std::filesystem::current_path().relative_path())
         cwd.push_back(part.string());
     EXPECT_EQ(found[0].Subdirs, cwd);
+    // From a sibling directory, as a user in one source directory names a file of another.
+    const auto up = LocateFile(def, "../" + std::filesystem::current_path().filename().string() +
+                                        "/relative.txt");
+    ASSERT_EQ(up.size(), 1u);
+    EXPECT_EQ(up[0].Subdirs, cwd);
 }
 
 TEST(VersionStampTest, SecondsOfTheFilesTime) {

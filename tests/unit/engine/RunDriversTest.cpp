@@ -189,6 +189,8 @@ TEST_F(DoTaskTest, SourceAndDestinationConflicts) {
     EXPECT_EQ(CodeOf(Item(tmp / "data", tmp / "data/bk")), EVMError::ItemRefusedCode);
     EXPECT_TRUE(Logged("コピー元ディレクトリにコピー先ディレクトリが含まれています．"));
     EXPECT_TRUE(state.ErrorOccurred);
+    // Also when the destination reaches into the source through "..".
+    EXPECT_EQ(CodeOf(Item(tmp / "data", tmp / "elsewhere/../data/bk")), EVMError::ItemRefusedCode);
     // A destination whose name only starts like the source is no conflict.
     EXPECT_EQ(CodeOf(Item(tmp / "data", tmp / "databackup")), 0);
     // The archive directory of data/docs below data is data/docs itself.
@@ -196,6 +198,8 @@ TEST_F(DoTaskTest, SourceAndDestinationConflicts) {
     same.SubDir = false;
     EXPECT_EQ(CodeOf(same), EVMError::ItemRefusedCode);
     EXPECT_TRUE(Logged("コピー元ディレクトリとコピー先ディレクトリは異ならなければなりません．"));
+    same.DstDir = tmp / "data/docs/..";
+    EXPECT_EQ(CodeOf(same), EVMError::ItemRefusedCode);
     // The working directory as a source: logged, no exception.
     state.RunLog.Clear();
     EXPECT_EQ(CodeOf(Item(state.TempDir, tmp / "bk")), 0);
