@@ -49,23 +49,38 @@ TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiv
     return names;
 }
 
-std::string FreeHistoryName(const std::string& archiveDir, platform::TDateTime time,
-                            engine::TVMArchiverType type) {
+namespace {
+
+// head + yyyymmddhhnnss + tail in archiveDir for the second of `time`, or the first free
+// second after it.
+std::string FreeStampedName(const std::string& archiveDir, const std::string& head,
+                            platform::TDateTime time, const std::string& tail) {
     // Counted from the middle of the second, so that adding seconds never rounds into the
     // neighbouring one.
     const platform::DateParts p = platform::DecodeDateTime(time);
     const platform::TDateTime base =
         platform::EncodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second, 500);
-    const std::string ext = ArchiveExtension(type);
     std::string name;
     for (int second = 0; second < 24 * 3600; ++second) {
-        name = Join(archiveDir,
-                    HistoryPrefix +
-                        platform::FormatDateTime("yyyymmddhhnnss", base + second / 86400.0) + ext);
+        name =
+            Join(archiveDir,
+                 head + platform::FormatDateTime("yyyymmddhhnnss", base + second / 86400.0) + tail);
         if (!platform::EntryExists(name))
             break;
     }
     return name;
+}
+
+} // namespace
+
+std::string FreeHistoryName(const std::string& archiveDir, platform::TDateTime time,
+                            engine::TVMArchiverType type) {
+    return FreeStampedName(archiveDir, HistoryPrefix, time, ArchiveExtension(type));
+}
+
+std::string FreeHistoryDirName(const std::string& archiveDir, const std::string& name,
+                               platform::TDateTime time) {
+    return FreeStampedName(archiveDir, HistoryPrefix + name, time, "");
 }
 
 bool IsHistoryFileName(const std::string& name, const std::string& ext) {

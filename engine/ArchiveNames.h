@@ -30,6 +30,12 @@ TArchiveNames MakeArchiveNames(const std::string& src, const std::string& archiv
 std::string FreeHistoryName(const std::string& archiveDir, platform::TDateTime time,
                             engine::TVMArchiverType type);
 
+// The history directory that an archive directory `name`, whose source directory went away,
+// becomes at `time`: "$vm$" + name + yyyymmddhhnnss, or the first free second after it (a
+// directory is never renamed over another one).
+std::string FreeHistoryDirName(const std::string& archiveDir, const std::string& name,
+                               platform::TDateTime time);
+
 // The archive extension of a type, ".lzh" or ".zip".
 std::string ArchiveExtension(engine::TVMArchiverType type);
 

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <exception>
 #include <map>
 
@@ -426,11 +427,15 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
                       names);
             const std::string prefix = platform::IncludeTrailingPathDelimiter(archiveDir);
             for (const auto& name : names) {
-                if (item.SaveModifiedFiles)
-                    platform::RenameFile(prefix + name, prefix + HistoryPrefix + name +
-                                                            platform::FormatDateTime(
-                                                                "yyyymmddhhnnss", platform::Now()));
-                else if (!state_.DebugMode)
+                if (item.SaveModifiedFiles) {
+                    const std::string to = FreeHistoryDirName(archiveDir, name, platform::Now());
+                    if (!platform::RenameFile(prefix + name, to)) {
+                        state_.AddStampedLine(" Cannot rename " + prefix + name + " to " + to +
+                                              ": " + std::strerror(errno));
+                        state_.AddErrorLine(Text("履歴ディレクトリに名前を変更できません：") +
+                                            prefix + name);
+                    }
+                } else if (!state_.DebugMode)
                     selection::DeleteTree(prefix + name);
             }
         }

@@ -1,6 +1,7 @@
 // Backups of temporary trees by the built program with our archiver libraries.
 #include "tests/integration/backup/RunFixture.h"
 
+#include <ctime>
 #include <fcntl.h>
 #include <regex>
 #include <sys/file.h>
@@ -81,6 +82,76 @@ TEST_P(BackupRunTest, RemovedSubdirectoryBecomesAHistoryDirectory) {
     const std::string listing = Listing(home / "dst/src");
     EXPECT_TRUE(std::regex_search(listing, std::regex(R"(\$vm\$sub\d{14}\n)"))) << listing;
     EXPECT_EQ(listing.find("sub\n"), std::string::npos) << listing;
+}
+
+// Local time stamps of this second and the next ones, as history names carry them.
+std::vector<std::string> StampsFromNow(int count) {
+    std::vector<std::string> stamps;
+    const std::time_t now = std::time(nullptr);
+    for (int i = 0; i < count; ++i) {
+        const std::time_t t = now + i;
+        std::tm local{};
+        ::localtime_r(&t, &local);
+        char text[16];
+        std::strftime(text, sizeof text, "%Y%m%d%H%M%S", &local);
+        stamps.emplace_back(text);
+    }
+    return stamps;
+}
+
+TEST_P(BackupRunTest, AHistoryDirectoryIsNeverRenamedOver) {
+    Write("src/sub/x.txt", "x", kOld);
+    const std::string def = Save({Item()});
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    std::filesystem::remove_all(home / "src/sub");
+    // History directories an earlier run left in this second and the next ones.
+    const std::vector<std::string> stamps = StampsFromNow(4);
+    for (const std::string& stamp : stamps)
+        Write("dst/src/$vm$sub" + stamp + "/earlier.txt", stamp, kOld);
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    for (const std::string& stamp : stamps)
+        EXPECT_EQ(ReadAll(home / ("dst/src/$vm$sub" + stamp + "/earlier.txt")), stamp);
+    EXPECT_FALSE(std::filesystem::exists(home / "dst/src/sub"));
+    int moved = 0;
+    for (const auto& e : std::filesystem::directory_iterator(home / "dst/src"))
+        if (std::filesystem::exists(e.path() / ("sub" + ext)))
+            ++moved;
+    EXPECT_EQ(moved, 1);
+}
+
+// Sets the immutable attribute of a path (which even root cannot rename) for its lifetime.
+class Immutable {
+public:
+    explicit Immutable(std::string path) : path_(std::move(path)) {
+        set_ = std::system(("chattr +i " + ShellQuote(path_) + " 2>/dev/null").c_str()) == 0;
+    }
+    ~Immutable() {
+        if (set_)
+            (void)std::system(("chattr -i " + ShellQuote(path_)).c_str());
+    }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+    bool Set() const { return set_; }
+
+private:
+    std::string path_;
+    bool set_ = false;
+};
+
+TEST_P(BackupRunTest, ADirectoryThatCannotBecomeHistoryIsReportedAndKept) {
+    Write("src/sub/x.txt", "x", kOld);
+    const std::string def = Save({Item()});
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    std::filesystem::remove_all(home / "src/sub");
+    const Immutable locked(home / "dst/src/sub");
+    if (!locked.Set())
+        GTEST_SKIP() << "this file system keeps no immutable attribute";
+    const auto r = Run({def, "/backup"});
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_NE(Log().find("履歴ディレクトリに名前を変更できません：" + home / "dst/src/sub"),
+              std::string::npos)
+        << Log();
+    EXPECT_TRUE(std::filesystem::exists(Archive("src/sub")));
 }
 
 TEST_P(BackupRunTest, NoDeleteFilesKeepsMembersAndSavesThemAgain) {

@@ -191,6 +191,10 @@ TEST(ArchiveNamesTest, AHistoryBackupOfTheSameSecondIsNeverAddedTo) {
     std::filesystem::create_directory(dir / "$vm$20250101000000.lzh"); // anything of that name
     EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atLzh), dir / "$vm$20250101000001.lzh");
     EXPECT_EQ(FreeHistoryName(dir.Path(), t, engine::atZip), dir / "$vm$20241231235959.zip");
+    // A history directory likewise, named after its archive directory.
+    EXPECT_EQ(FreeHistoryDirName(dir.Path(), "sub", t), dir / "$vm$sub20241231235959");
+    std::filesystem::create_directory(dir / "$vm$sub20241231235959");
+    EXPECT_EQ(FreeHistoryDirName(dir.Path(), "sub", t), dir / "$vm$sub20250101000000");
 }
 
 } // namespace
