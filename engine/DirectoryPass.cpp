@@ -31,10 +31,19 @@ bool TVMEngine::ClaimArchiveDir(const std::string& src, const std::string& archi
 bool TVMEngine::RefusedForPathLength(const std::string& src, const std::string& archive) {
     // Room beside the archive for the work files of its updates and of the listing cache.
     constexpr std::size_t workFileRoom = 32;
-    if (src.size() < kMaxPath && archive.size() + workFileRoom < kMaxPath)
+    if (src.size() >= kMaxPath || archive.size() + workFileRoom >= kMaxPath) {
+        state_.AddStampedLine(" Path too long for the system: " + src);
+        state_.AddErrorLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
+        return true;
+    }
+    // The longest work file name beside it: the listing cache's, "." + name + ".lst." + 8
+    // characters + ".tmp" (the archive libraries' ones are shorter).
+    const std::string name = platform::ExtractFileName(archive);
+    const std::string cacheName = platform::ExtractFileName(selection::ListCacheFileName(archive));
+    if (cacheName.size() + 14 <= kMaxName && name.size() + 13 <= kMaxName)
         return false;
-    state_.AddStampedLine(" Path too long for the system: " + src);
-    state_.AddErrorLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
+    state_.AddStampedLine(" Name too long for the archive's work files: " + src);
+    state_.AddErrorLine(platform::FromUtf8("ディレクトリ名が長すぎるため処理しません：") + src);
     return true;
 }
 

@@ -25,6 +25,8 @@ private:
 
 // The longest path the system takes (PATH_MAX counts the terminating NUL).
 inline constexpr std::size_t kMaxPath = 4095;
+// The longest name of one directory entry the system takes (NAME_MAX).
+inline constexpr std::size_t kMaxName = 255;
 
 // The key under which two paths name the same directory: absolute, without "." and ".."
 // components, doubled or trailing delimiters; compared by exact bytes on this platform.

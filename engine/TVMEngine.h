@@ -169,7 +169,8 @@ private:
     // another item's source) would share one archive and undo each other's backups: the later
     // one is refused, logged with both names, and false is returned.
     bool ClaimArchiveDir(const std::string& src, const std::string& archiveDir);
-    // A directory whose path or archive path is longer than the system takes: logged, true.
+    // A directory whose path or archive path is longer than the system takes, or whose archive's
+    // name leaves no room for the names of its work files: logged, true.
     bool RefusedForPathLength(const std::string& src, const std::string& archive);
     // A subdirectory whose archive directory would stand where the parent's archive or listing
     // cache lies: logged by name and true returned, so that the pass leaves it alone.

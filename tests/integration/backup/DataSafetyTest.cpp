@@ -251,6 +251,25 @@ TEST_P(DataSafetyTest, PathTooLongForTheSystemIsNamedAndTheRestBackedUp) {
     EXPECT_EQ(Members(Archive("src/" + part + "1")), "f.txt 5\n");
 }
 
+// A directory whose name leaves its archive no room for the names of its work files is named;
+// the directories after it are backed up.
+TEST_P(DataSafetyTest, DirectoryNameTooLongForTheWorkFilesIsNamedAndTheRestBackedUp) {
+    const std::string longest(240, 'n'); // the cache's work file would need 258 characters
+    const std::string fits(236, 'f');
+    Write("src/" + longest + "/l.txt", "long", kOld);
+    Write("src/" + fits + "/f.txt", "fits", kOld);
+    Write("src/zlater/z.txt", "zulu", kOld);
+    const std::string def = Save({Item()});
+    const auto r = Run({def, "/backup"});
+    EXPECT_EQ(r.Status, 1) << r.Err;
+    EXPECT_TRUE(Logged("ディレクトリ名が長すぎるため処理しません：" + home / ("src/" + longest)))
+        << Log();
+    EXPECT_TRUE(Logged("バックアップ完了．")) << Log();
+    EXPECT_EQ(Members(Archive("src/" + fits)), "f.txt 4\n");
+    EXPECT_EQ(Members(Archive("src/zlater")), "z.txt 4\n");
+    EXPECT_FALSE(std::filesystem::exists(Archive("src/" + longest)));
+}
+
 // Names are bytes: one that is not valid UTF-8 comes back exactly, and with it the rest.
 TEST_P(DataSafetyTest, NamesThatAreNotUtf8ComeBackByteExact) {
     const std::string odd = "bad\xFF\xFE.txt";
