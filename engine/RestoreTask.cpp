@@ -37,7 +37,7 @@ void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
 
 void TVMEngine::RemoveExtractionWorkFiles(const std::string& src, TVMFiles& destFiles,
                                           const TVMFiles& members) {
-    constexpr std::size_t suffix = 13; // ".unlha-" + 6 characters
+    constexpr std::size_t suffix = 13; // ".unlha-" or ".unzip-" + 6 characters
     const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
     for (int i = destFiles.Count() - 1; i >= 0; --i) {
         const std::string& name = destFiles[i].Name;

@@ -67,8 +67,10 @@ bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName
 
 bool IsExtractionWorkFileName(const std::string& name, const std::string& member) {
     const std::string_view n(name);
-    return n.size() == member.size() + 13 && n.substr(0, member.size()) == member &&
-           n.substr(member.size(), 7) == ".unlha-" && IsRandomSuffix(n.substr(member.size() + 7));
+    if (n.size() != member.size() + 13 || n.substr(0, member.size()) != member)
+        return false;
+    const std::string_view mark = n.substr(member.size(), 7);
+    return (mark == ".unlha-" || mark == ".unzip-") && IsRandomSuffix(n.substr(member.size() + 7));
 }
 
 std::vector<std::string> RemoveStaleWorkFiles(const std::string& archiveDir,

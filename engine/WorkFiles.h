@@ -14,8 +14,9 @@ namespace engine {
 // characters, or the listing cache's "." + cache name + "." + 8 characters + ".tmp".
 bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName);
 
-// True for the LHA library's work file of an extraction of the member: member + ".unlha-" + 6
-// characters, beside where the member is restored.
+// True for an archive library's work file of an extraction of the member: member + ".unlha-"
+// (LHA) or ".unzip-" (ZIP and the other formats) + 6 characters, beside where the member is
+// restored.
 bool IsExtractionWorkFileName(const std::string& name, const std::string& member);
 
 // Deletes the work files among the files of an archive directory; returns the names deleted.

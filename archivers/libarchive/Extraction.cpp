@@ -42,7 +42,9 @@ void WriteAll(int fd, const char* data, std::size_t len, const std::string& name
 // A work file that disappears unless it was renamed into place.
 class WorkFile {
 public:
-    explicit WorkFile(int dirFd) : dirFd_(dirFd) { fd_ = vmzip::CreateWorkFile(dirFd, name_); }
+    WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
+        fd_ = vmzip::CreateWorkFile(dirFd, leaf, name_);
+    }
     ~WorkFile() {
         if (fd_ >= 0)
             close(fd_);
@@ -223,7 +225,7 @@ private:
     // The data goes to a work file beside the final name and is renamed over it only when
     // every byte was read; a damaged member leaves nothing behind.
     void File(const Member& m, int dirFd, const std::string& leaf, const std::string& shown) {
-        WorkFile work(dirFd);
+        WorkFile work(dirFd, leaf);
         uint64_t done = 0;
         while (const std::size_t n = reader_.Read(buffer_.data(), buffer_.size())) {
             WriteAll(work.fd(), buffer_.data(), n, shown);
@@ -261,7 +263,7 @@ private:
         // Reaching the target's directory closed the link's own: it is entered again.
         const int outDir = Directory(m, parts, parts.size() - 1);
         progress_.Begin(m.name, shown, static_cast<uint64_t>(st.st_size));
-        WorkFile work(outDir);
+        WorkFile work(outDir, leaf);
         uint64_t done = 0;
         for (;;) {
             const ssize_t n = read(in, buffer_.data(), buffer_.size());

@@ -22,9 +22,9 @@
 // from every name. An archive whose central directory is missing, cut off or disagrees with a
 // member's local header is read from its local headers instead: every intact member is
 // extracted (tested, listed), the damage goes to the output and the command ends with
-// ARC_ERROR_HEADER_BROKEN. Each file is written as ".vmz" and eight letters and digits in its
-// directory and renamed into place once its CRC agreed; a process killed meanwhile leaves
-// that work file behind.
+// ARC_ERROR_HEADER_BROKEN. Each file is written as its name, ".unzip-" and six letters and
+// digits in its directory and renamed into place once its CRC agreed; a process killed
+// meanwhile leaves that work file behind.
 //
 // Writing kind (Zip main entry):
 //     [-d|-f] [switches] "archive" ["base/"] ["name" | "@response" ...]

@@ -97,18 +97,19 @@ int Destination::Directory(const std::vector<std::string>& parts, std::size_t co
     return count == 0 ? rootFd_ : openFds_.back();
 }
 
-std::string WorkName() {
+std::string WorkName(std::string_view leaf) {
     static std::mt19937_64 random{std::random_device{}()};
     static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::string name = ".vmz";
-    for (int i = 0; i < 8; ++i)
+    std::string name(leaf.substr(0, 242));
+    name += ".unzip-";
+    for (int i = 0; i < 6; ++i)
         name += kLetters[random() % (sizeof kLetters - 1)];
     return name;
 }
 
-int CreateWorkFile(int dirFd, std::string& name) {
+int CreateWorkFile(int dirFd, std::string_view leaf, std::string& name) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = WorkName();
+        name = WorkName(leaf);
         const int fd =
             openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0)

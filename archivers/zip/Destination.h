@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vmzip {
@@ -39,10 +40,12 @@ private:
     std::vector<int> openFds_;
 };
 
-// A fresh random name for a work file (".vmz" and 8 letters).
-std::string WorkName();
+// A fresh random name for the work file of an extracted file named leaf: the leaf (cut to its
+// first 242 bytes, so that the name fits in 255), ".unzip-" and six letters and digits. Named
+// after its file, a work file that a killed process left is known for what it is.
+std::string WorkName(std::string_view leaf);
 
-// A new work file in dirFd: returns its descriptor and fills name. Throws ArcError.
-int CreateWorkFile(int dirFd, std::string& name);
+// A new work file for leaf in dirFd: returns its descriptor and fills name. Throws ArcError.
+int CreateWorkFile(int dirFd, std::string_view leaf, std::string& name);
 
 } // namespace vmzip

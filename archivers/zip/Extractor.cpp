@@ -75,7 +75,9 @@ void WriteAll(int fd, const char* data, std::size_t len, const std::string& name
 // A work file that disappears unless it was renamed into place.
 class WorkFile {
 public:
-    explicit WorkFile(int dirFd) : dirFd_(dirFd) { fd_ = CreateWorkFile(dirFd, name_); }
+    WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
+        fd_ = CreateWorkFile(dirFd, leaf, name_);
+    }
     ~WorkFile() {
         if (fd_ >= 0)
             close(fd_);
@@ -210,7 +212,7 @@ private:
     void File(uint64_t index, const MemberInfo& m, int dirFd, const std::string& leaf,
               const std::string& shown) {
         const std::unique_ptr<MemberData> data = archive_.Open(index);
-        WorkFile work(dirFd);
+        WorkFile work(dirFd, leaf);
         uint64_t done = 0;
         for (;;) {
             const std::size_t n = data->Read(buffer_.data(), buffer_.size());

@@ -308,11 +308,15 @@ TEST_P(DataSafetyTest, WorkFilesOfKilledRunsAreRemoved) {
     EXPECT_FALSE(Exists("dst/src/" + base + ".unlha-Ab12Cd"));
     EXPECT_FALSE(Exists("dst/src/" + base + ".Zx81Qw"));
     EXPECT_TRUE(Exists("dst/src/notes.txt.Zx81Qw"));
-    Write("src/a.txt.unlha-Ab12Cd", "left by a killed restore");
-    Write("src/b.txt.unlha-Ab12Cd", "not of a member: a user's file");
+    for (const char* mark : {".unlha-", ".unzip-"}) {
+        Write("src/a.txt" + std::string(mark) + "Ab12Cd", "left by a killed restore");
+        Write("src/b.txt" + std::string(mark) + "Ab12Cd", "not of a member: a user's file");
+    }
     ASSERT_EQ(Run({def, "/restore"}).Status, 0);
-    EXPECT_FALSE(Exists("src/a.txt.unlha-Ab12Cd"));
-    EXPECT_TRUE(Exists("src/b.txt.unlha-Ab12Cd"));
+    for (const char* mark : {".unlha-", ".unzip-"}) {
+        EXPECT_FALSE(Exists("src/a.txt" + std::string(mark) + "Ab12Cd")) << mark;
+        EXPECT_TRUE(Exists("src/b.txt" + std::string(mark) + "Ab12Cd")) << mark;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, DataSafetyTest, ::testing::Values(".lzh", ".zip"),

@@ -32,6 +32,8 @@ TEST(WorkFilesTest, OnlyTheLibrariesOwnNamingIsRecognised) {
 
 TEST(WorkFilesTest, ExtractionWorkFilesAreNamedAfterTheirMember) {
     EXPECT_TRUE(engine::IsExtractionWorkFileName("a b.txt.unlha-Q1w2E3", "a b.txt"));
+    EXPECT_TRUE(engine::IsExtractionWorkFileName("a b.txt.unzip-Q1w2E3", "a b.txt"));
+    EXPECT_FALSE(engine::IsExtractionWorkFileName("a b.txt.unrar-Q1w2E3", "a b.txt"));
     EXPECT_FALSE(engine::IsExtractionWorkFileName("a b.txt.unlha-Q1w2E", "a b.txt"));
     EXPECT_FALSE(engine::IsExtractionWorkFileName("a b.txt", "a b.txt"));
     EXPECT_FALSE(engine::IsExtractionWorkFileName("c.txt.unlha-Q1w2E3", "a b.txt"));

@@ -6,11 +6,13 @@
 
 #include <algorithm>
 #include <dirent.h>
+#include <regex>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <zip.h>
 
+#include "Destination.h"
 #include "ZipTestSupport.h"
 
 using namespace ziptest;
@@ -192,4 +194,16 @@ TEST(ZipExtractSafety, DotEntriesAsBsdtarWritesThemExtractCleanly) {
     WriteArchive(t / "dotfile.zip", {{".", "data", 0100644}, {"f.txt", "f", 0100644}});
     EXPECT_EQ(UnZip(ExtractAll(t / "dotfile.zip", t / "df"), &out), ARC_ERROR_FILE_STYLE);
     EXPECT_EQ(ReadFile(t / "df/f.txt"), "f");
+}
+
+// The work file of an extracted file is named after it, so that a run after a killed one knows
+// it for what it is; a name of any length leaves room for the mark.
+TEST(ZipExtractSafety, AWorkFileIsNamedAfterItsFile) {
+    const std::string name = vmzip::WorkName("a b.txt");
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(a b\.txt\.unzip-[A-Za-z0-9]{6})"))) << name;
+    EXPECT_NE(vmzip::WorkName("a b.txt"), name);
+    const std::string longest(255, 'n');
+    const std::string cut = vmzip::WorkName(longest);
+    EXPECT_EQ(cut.size(), 255u);
+    EXPECT_EQ(cut.compare(0, 249, std::string(242, 'n') + ".unzip-"), 0) << cut;
 }
