@@ -296,6 +296,15 @@ void TVMEngine::PassDirectory(const definition::TVMTask& item, const std::string
                                        errno);
     };
 
+    // What a killed restore left beside a file it was bringing back is no file of the user's:
+    // the next restore removes it, and a backup in between leaves it out.
+    for (int i = srcFiles.Count() - 1; i >= 0; --i)
+        if (IsExtractionWorkFileOfAny(srcFiles[i].Name, members) ||
+            IsExtractionWorkFileOfAny(srcFiles[i].Name, srcFiles)) {
+            state_.AddLogLine(Text("中断された復元の作業ファイルのためバックアップしません：") +
+                              platform::IncludeTrailingPathDelimiter(src) + srcFiles[i].Name);
+            srcFiles.Delete(i);
+        }
     ChooseFiles(srcFiles, item);
     selection::SortByName(srcFiles);
     selection::SortByName(members);

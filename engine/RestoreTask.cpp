@@ -37,16 +37,10 @@ void TVMEngine::DoRestoreTask(const definition::TVMTask& item) {
 
 void TVMEngine::RemoveExtractionWorkFiles(const std::string& src, TVMFiles& destFiles,
                                           const TVMFiles& members) {
-    constexpr std::size_t suffix = 13; // ".unlha-" or ".unzip-" + 6 characters
     const std::string prefix = platform::IncludeTrailingPathDelimiter(src);
     for (int i = destFiles.Count() - 1; i >= 0; --i) {
         const std::string& name = destFiles[i].Name;
-        if (name.size() <= suffix)
-            continue;
-        const std::string member = name.substr(0, name.size() - suffix);
-        if (!IsExtractionWorkFileName(name, member) ||
-            std::none_of(members.begin(), members.end(),
-                         [&](const auto& m) { return m.Name == member; }))
+        if (!IsExtractionWorkFileOfAny(name, members))
             continue;
         if (platform::DeleteFile(prefix + name)) {
             state_.AddStampedLine(" Removed the work file of an interrupted restore: " + name);

@@ -73,6 +73,15 @@ bool IsExtractionWorkFileName(const std::string& name, const std::string& member
     return (mark == ".unlha-" || mark == ".unzip-") && IsRandomSuffix(n.substr(member.size() + 7));
 }
 
+bool IsExtractionWorkFileOfAny(const std::string& name, const selection::TVMFiles& files) {
+    constexpr std::size_t suffix = 13; // ".unlha-" or ".unzip-" + 6 characters
+    if (name.size() <= suffix)
+        return false;
+    const std::string member = name.substr(0, name.size() - suffix);
+    return IsExtractionWorkFileName(name, member) &&
+           std::any_of(files.begin(), files.end(), [&](const auto& f) { return f.Name == member; });
+}
+
 std::vector<std::string> RemoveStaleWorkFiles(const std::string& archiveDir,
                                               const selection::TVMFiles& files,
                                               const std::string& archiveName) {

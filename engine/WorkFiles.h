@@ -19,6 +19,9 @@ bool IsStaleWorkFileName(const std::string& name, const std::string& archiveName
 // restored.
 bool IsExtractionWorkFileName(const std::string& name, const std::string& member);
 
+// True when the name is such a work file of one of the files.
+bool IsExtractionWorkFileOfAny(const std::string& name, const selection::TVMFiles& files);
+
 // Deletes the work files among the files of an archive directory; returns the names deleted.
 // Only while the run holds the destination's lock: then no live run is writing them.
 std::vector<std::string> RemoveStaleWorkFiles(const std::string& archiveDir,

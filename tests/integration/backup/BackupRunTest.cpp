@@ -16,18 +16,7 @@ namespace {
 
 constexpr std::int64_t kOld = 1577872800; // 2020-01-01, well before any run
 
-class BackupRunTest : public testing_support::FormatRunFixture {
-protected:
-    std::vector<std::string> HistoryBackups(const std::string& dir = "dst/src") const {
-        std::vector<std::string> found;
-        for (const auto& e : std::filesystem::directory_iterator(home / dir)) {
-            const std::string n = e.path().filename().string();
-            if (n.rfind("$vm$", 0) == 0 && e.is_regular_file())
-                found.push_back(e.path().string());
-        }
-        return found;
-    }
-};
+using BackupRunTest = testing_support::FormatRunFixture;
 
 TEST_P(BackupRunTest, FirstRunThenNoChangeRunWritesNothing) {
     Write("src/a.txt", "alpha", kOld);

@@ -319,6 +319,34 @@ TEST_P(DataSafetyTest, WorkFilesOfKilledRunsAreRemoved) {
     }
 }
 
+// A backup between a killed restore and the next one leaves the restore's work file out, and
+// takes one that a backup packed before its file came back to the history; a user's file of a
+// similar name whose file is neither in the source nor in the archive is backed up.
+TEST_P(DataSafetyTest, ABackupLeavesOutTheWorkFilesOfAKilledRestore) {
+    Write("src/a.txt", "alpha", kOld);
+    Write("src/b.txt.unzip-Ab12Cd", "packed while b.txt was away", kOld);
+    Write("src/c.txt.unzip-Ab12Cd", "a user's file", kOld);
+    const std::string def = Save({Item()});
+    ASSERT_EQ(Run({def, "/backup"}).Status, 0);
+    ASSERT_EQ(Members(Archive()), "a.txt 5\nb.txt.unzip-Ab12Cd 27\nc.txt.unzip-Ab12Cd 13\n");
+
+    Write("src/b.txt", "bravo", kOld);
+    Write("src/a.txt.unlha-Zz99Yy", "partial data of a killed restore", kOld);
+    ::sleep(1);
+    const auto r = Run({def, "/backup"});
+    EXPECT_EQ(r.Status, 0) << r.Err << Log();
+    EXPECT_EQ(Members(Archive()), "a.txt 5\nb.txt 5\nc.txt.unzip-Ab12Cd 13\n");
+    for (const char* name : {"a.txt.unlha-Zz99Yy", "b.txt.unzip-Ab12Cd"}) {
+        EXPECT_TRUE(Logged("中断された復元の作業ファイルのためバックアップしません：" +
+                           home / ("src/" + std::string(name))))
+            << name << Log();
+        EXPECT_TRUE(Exists("src/" + std::string(name))) << "a backup never deletes a source file";
+    }
+    const auto history = HistoryBackups();
+    ASSERT_EQ(history.size(), 1u);
+    EXPECT_EQ(Members(history[0]), "b.txt.unzip-Ab12Cd 27\n");
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, DataSafetyTest, ::testing::Values(".lzh", ".zip"),
                          [](const auto& info) { return std::string(info.param + 1); });
 

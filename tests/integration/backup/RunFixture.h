@@ -141,6 +141,14 @@ protected:
         const std::string name = dir.substr(dir.rfind('/') + 1);
         return home / ("dst/" + dir + "/" + name + ext);
     }
+    // The history backups in an archive directory below home.
+    std::vector<std::string> HistoryBackups(const std::string& dir = "dst/src") const {
+        std::vector<std::string> found;
+        for (const auto& e : std::filesystem::directory_iterator(home / dir))
+            if (e.path().filename().string().rfind("$vm$", 0) == 0 && e.is_regular_file())
+                found.push_back(e.path().string());
+        return found;
+    }
     std::string ext;
 };
 

@@ -62,13 +62,6 @@ protected:
         return Capture("bsdtar -xOf " + ShellQuote(archive) + " " + ShellQuote(member) +
                        " 2>/dev/null");
     }
-    std::vector<std::string> HistoryBackups() const {
-        std::vector<std::string> found;
-        for (const auto& e : std::filesystem::directory_iterator(home / "dst/src"))
-            if (e.path().filename().string().rfind("$vm$", 0) == 0 && e.is_regular_file())
-                found.push_back(e.path().string());
-        return found;
-    }
     void Backup(const std::string& def) {
         const auto r = Run({def, "/backup"});
         ASSERT_EQ(r.Status, 0) << r.Err << Log();
