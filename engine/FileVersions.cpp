@@ -13,6 +13,7 @@
 #include "select/FileScan.h"
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 namespace engine {
@@ -82,11 +83,19 @@ std::string VersionStamp(platform::TDateTime time) {
 
 TFileVersions TVMEngine::FindFileVersions(const definition::TVMDefinition& def,
                                           const std::string& path) {
+    // An archive directory belongs to the first source of the definition that maps to it:
+    // backup and restore refuse the later ones, whose files it does not hold.
+    std::map<std::string, std::string> owners;
+    for (const auto& item : def.Tasks)
+        for (const std::string& src : SourceLines(item->SrcDirs))
+            owners.emplace(NormalisedPath(ArchiveDirFor(src, item->DstDir)), NormalisedPath(src));
     TFileVersions result;
     std::set<std::string> visited;
     for (const TFileLocation& location : LocateFile(def, path)) {
         const definition::TVMTask& item = *def.Tasks[location.Item];
         const std::string archiveDir = ArchiveDirFor(location.SourceDir, item.DstDir);
+        if (owners[NormalisedPath(archiveDir)] != NormalisedPath(location.SourceDir))
+            continue;
         CollectVersions(archiveDir, location.SourceDir, location, 0, item.DirNameAsLzhName, result,
                         visited);
     }

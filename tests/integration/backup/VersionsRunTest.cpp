@@ -191,6 +191,19 @@ TEST_P(VersionsRunTest, NoVersionIsAnError) {
     EXPECT_EQ(TreeState(), before);
 }
 
+// A second source of the same last name maps to the same archive directory, which holds the
+// first one's files: the second one has no versions there.
+TEST_P(VersionsRunTest, TheArchiveDirectoryOfASourceNamedLikeAnEarlierOneIsNotItsOwn) {
+    Write("other/src/sub/f.txt", "another file of that name", kT1);
+    const std::string both = Save({Item(), Item(home / "other/src")}, "both.vmp");
+    const auto backup = Run({both, "/backup"});
+    EXPECT_EQ(backup.Status, 1) << "the second source is refused";
+    const auto theirs = Run({both, "/versions", Path("other/src/sub/f.txt")});
+    EXPECT_EQ(theirs.Status, 1) << theirs.Out;
+    EXPECT_EQ(theirs.Out, "");
+    EXPECT_EQ(Lines(Run({both, "/versions", Path("src/sub/f.txt")}).Out).size(), 4u);
+}
+
 TEST_P(VersionsRunTest, ADamagedHistoryArchiveIsNamedAndTheOthersListed) {
     const auto all = Lines(Run({def, "/versions", Path("src/sub/f.txt")}).Out);
     ASSERT_EQ(all.size(), 4u);
