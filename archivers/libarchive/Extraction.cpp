@@ -21,56 +21,12 @@ namespace vmla {
 using vmzip::ArcError;
 using vmzip::Fail;
 using vmzip::WithErrno;
+using vmzip::WorkFile;
+using vmzip::WriteAll;
 
 namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
-
-void WriteAll(int fd, const char* data, std::size_t len, const std::string& name) {
-    while (len > 0) {
-        const ssize_t n = write(fd, data, len);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(vmzip::WriteErrorCode(errno), WithErrno("cannot write " + name, errno));
-        }
-        data += n;
-        len -= static_cast<std::size_t>(n);
-    }
-}
-
-// A work file that disappears unless it was renamed into place.
-class WorkFile {
-public:
-    WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
-        fd_ = vmzip::CreateWorkFile(dirFd, leaf, name_);
-    }
-    ~WorkFile() {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!placed_)
-            unlinkat(dirFd_, name_.c_str(), 0);
-    }
-    WorkFile(const WorkFile&) = delete;
-    WorkFile& operator=(const WorkFile&) = delete;
-
-    int fd() const { return fd_; }
-    void Place(const std::string& leaf, const std::string& shown) {
-        const int fd = fd_;
-        fd_ = -1;
-        if (close(fd) != 0)
-            Fail(vmzip::WriteErrorCode(errno), WithErrno("cannot write " + shown, errno));
-        if (renameat(dirFd_, name_.c_str(), dirFd_, leaf.c_str()) != 0)
-            Fail(ARC_ERROR_CANNOT_WRITE, WithErrno("cannot replace " + shown, errno));
-        placed_ = true;
-    }
-
-private:
-    int dirFd_;
-    int fd_ = -1;
-    std::string name_;
-    bool placed_ = false;
-};
 
 // True when every part of the name is empty or ".": the destination itself ("./").
 bool NamesDestinationItself(const std::string& name) {

@@ -121,4 +121,38 @@ int CreateWorkFile(int dirFd, std::string_view leaf, std::string& name) {
     Fail(ARC_ERROR_CANNOT_WRITE, "cannot create a work file in the destination");
 }
 
+WorkFile::WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
+    fd_ = CreateWorkFile(dirFd, leaf, name_);
+}
+
+WorkFile::~WorkFile() {
+    if (fd_ >= 0)
+        close(fd_);
+    if (!placed_)
+        unlinkat(dirFd_, name_.c_str(), 0);
+}
+
+void WorkFile::Place(const std::string& leaf, const std::string& shown) {
+    const int fd = fd_;
+    fd_ = -1;
+    if (close(fd) != 0)
+        Fail(WriteErrorCode(errno), WithErrno("cannot write " + shown, errno));
+    if (renameat(dirFd_, name_.c_str(), dirFd_, leaf.c_str()) != 0)
+        Fail(ARC_ERROR_CANNOT_WRITE, WithErrno("cannot replace " + shown, errno));
+    placed_ = true;
+}
+
+void WriteAll(int fd, const char* data, std::size_t len, const std::string& name) {
+    while (len > 0) {
+        const ssize_t n = write(fd, data, len);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            Fail(WriteErrorCode(errno), WithErrno("cannot write " + name, errno));
+        }
+        data += n;
+        len -= static_cast<std::size_t>(n);
+    }
+}
+
 } // namespace vmzip

@@ -48,4 +48,27 @@ std::string WorkName(std::string_view leaf);
 // A new work file for leaf in dirFd: returns its descriptor and fills name. Throws ArcError.
 int CreateWorkFile(int dirFd, std::string_view leaf, std::string& name);
 
+// The work file of one extracted file: removed when it goes out of scope unless it was
+// renamed into place. Throws ArcError.
+class WorkFile {
+public:
+    WorkFile(int dirFd, const std::string& leaf);
+    ~WorkFile();
+    WorkFile(const WorkFile&) = delete;
+    WorkFile& operator=(const WorkFile&) = delete;
+
+    int fd() const { return fd_; }
+    // Closes the file and renames it over leaf (shown names it in messages).
+    void Place(const std::string& leaf, const std::string& shown);
+
+private:
+    int dirFd_;
+    int fd_ = -1;
+    std::string name_;
+    bool placed_ = false;
+};
+
+// Writes all of data to fd (name shown in the message). Throws ArcError.
+void WriteAll(int fd, const char* data, std::size_t len, const std::string& name);
+
 } // namespace vmzip

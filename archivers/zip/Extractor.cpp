@@ -59,52 +59,6 @@ std::vector<uint64_t> SelectMembers(MemberCatalog& archive, const std::vector<st
     return std::vector<uint64_t>(chosen.begin(), chosen.end());
 }
 
-void WriteAll(int fd, const char* data, std::size_t len, const std::string& name) {
-    while (len > 0) {
-        const ssize_t n = write(fd, data, len);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(WriteErrorCode(errno), WithErrno("cannot write " + name, errno));
-        }
-        data += n;
-        len -= static_cast<std::size_t>(n);
-    }
-}
-
-// A work file that disappears unless it was renamed into place.
-class WorkFile {
-public:
-    WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
-        fd_ = CreateWorkFile(dirFd, leaf, name_);
-    }
-    ~WorkFile() {
-        if (fd_ >= 0)
-            close(fd_);
-        if (!placed_)
-            unlinkat(dirFd_, name_.c_str(), 0);
-    }
-    WorkFile(const WorkFile&) = delete;
-    WorkFile& operator=(const WorkFile&) = delete;
-
-    int fd() const { return fd_; }
-    void Place(const std::string& leaf, const std::string& shown) {
-        const int fd = fd_;
-        fd_ = -1;
-        if (close(fd) != 0)
-            Fail(WriteErrorCode(errno), WithErrno("cannot write " + shown, errno));
-        if (renameat(dirFd_, name_.c_str(), dirFd_, leaf.c_str()) != 0)
-            Fail(ARC_ERROR_CANNOT_WRITE, WithErrno("cannot replace " + shown, errno));
-        placed_ = true;
-    }
-
-private:
-    int dirFd_;
-    int fd_ = -1;
-    std::string name_;
-    bool placed_ = false;
-};
-
 struct DirectoryStamp {
     std::vector<std::string> parts;
     mode_t mode;
