@@ -28,15 +28,6 @@ namespace {
 
 constexpr std::size_t kChunk = 1 << 20;
 
-// True when every part of the name is empty or ".": the destination itself ("./").
-bool NamesDestinationItself(const std::string& name) {
-    for (const char c : name) {
-        if (c != '.' && c != '/')
-            return false;
-    }
-    return name.find("..") == std::string::npos;
-}
-
 // Refuses what must never reach the disk; throws ArcError naming the member.
 void CheckMember(const Member& m) {
     if (!m.name.empty() && m.name[0] == '/')
@@ -70,12 +61,6 @@ mode_t FileMode(const Member& m, bool keep, bool dir) {
     return m.mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID);
 }
 
-struct DirectoryStamp {
-    std::vector<std::string> parts;
-    mode_t mode;
-    time_t mtime;
-};
-
 class Extraction {
 public:
     Extraction(ArchiveReader& reader, const Request& r, vmzip::Progress& progress,
@@ -84,7 +69,7 @@ public:
           buffer_(kChunk) {}
 
     void Extract(const Member& m) {
-        if (m.type == MemberType::Directory && NamesDestinationItself(m.name))
+        if (m.type == MemberType::Directory && vmzip::NamesDestinationItself(m.name))
             return;
         CheckMember(m);
         const std::vector<std::string> parts = vmzip::SafeParts(m.name, r_.junkPaths);
@@ -97,7 +82,7 @@ public:
             if (r_.junkPaths)
                 return;
             Directory(m, parts, parts.size());
-            dirs_.push_back(DirectoryStamp{parts, FileMode(m, r_.keepPermissions, true), m.mtime});
+            dest_.StampDirectory(parts, FileMode(m, r_.keepPermissions, true), m.mtime);
             progress_.Begin(m.name, shown, 0);
             progress_.Advance(0, true);
             return;
@@ -139,21 +124,8 @@ public:
         out_.Line("extracted: " + shown);
     }
 
-    // Directory permissions and times are set last: writing into them changes their time,
-    // and a read-only directory would refuse its own members.
-    void FinishDirectories() {
-        for (auto it = dirs_.rbegin(); it != dirs_.rend(); ++it) {
-            const int parent = dest_.Directory(it->parts, it->parts.size() - 1);
-            const int fd = openat(parent, it->parts.back().c_str(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            fchmod(fd, it->mode);
-            const struct timespec times[2] = {{it->mtime, 0}, {it->mtime, 0}};
-            futimens(fd, times);
-            close(fd);
-        }
-    }
+    // Directory permissions and times are set last (see Destination::StampDirectory).
+    void Finish() { dest_.FinishDirectories(); }
 
 private:
     int Directory(const Member& m, const std::vector<std::string>& parts, std::size_t count) {
@@ -245,7 +217,6 @@ private:
     vmzip::OutputText& out_;
     vmzip::Destination dest_;
     std::vector<char> buffer_;
-    std::vector<DirectoryStamp> dirs_;
     std::map<std::string, std::vector<std::string>> extracted_; // member -> parts written
 };
 
@@ -293,7 +264,7 @@ int32_t RunExtraction(Kind kind, const Request& request, vmzip::Progress& progre
         if (progress.Cancelled())
             Fail(ARC_ERROR_USER_CANCEL, "cancelled");
     }
-    extraction.FinishDirectories();
+    extraction.Finish();
     progress.End();
     const std::vector<std::string> missing = selection.Unused();
     for (const std::string& name : missing)

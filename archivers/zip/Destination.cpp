@@ -121,6 +121,39 @@ int CreateWorkFile(int dirFd, std::string_view leaf, std::string& name) {
     Fail(ARC_ERROR_CANNOT_WRITE, "cannot create a work file in the destination");
 }
 
+bool NamesDestinationItself(const std::string& name) {
+    std::size_t start = 0;
+    while (start <= name.size()) {
+        std::size_t end = name.find('/', start);
+        if (end == std::string::npos)
+            end = name.size();
+        const std::string_view part(name.data() + start, end - start);
+        if (!part.empty() && part != ".")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+void Destination::StampDirectory(std::vector<std::string> parts, mode_t mode, time_t mtime) {
+    stamps_.push_back(DirectoryStamp{std::move(parts), mode, mtime});
+}
+
+void Destination::FinishDirectories() {
+    for (auto it = stamps_.rbegin(); it != stamps_.rend(); ++it) {
+        const int parent = Directory(it->parts, it->parts.size() - 1);
+        const int fd = openat(parent, it->parts.back().c_str(),
+                              O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        fchmod(fd, it->mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
+        const struct timespec times[2] = {{it->mtime, 0}, {it->mtime, 0}};
+        futimens(fd, times);
+        close(fd);
+    }
+    stamps_.clear();
+}
+
 WorkFile::WorkFile(int dirFd, const std::string& leaf) : dirFd_(dirFd) {
     fd_ = CreateWorkFile(dirFd, leaf, name_);
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace vmzip {
@@ -15,6 +16,10 @@ namespace vmzip {
 // a ".." part, or no part at all, makes the name unsafe (empty result). With junkPaths only
 // the last part.
 std::vector<std::string> SafeParts(const std::string& member, bool junkPaths);
+
+// True when every part of the name is empty or ".": the name is the destination itself, as
+// the "./" entry that bsdtar writes for the directory it packed.
+bool NamesDestinationItself(const std::string& name);
 
 class Destination {
 public:
@@ -31,8 +36,22 @@ public:
 
     const std::string& root() const { return root_; }
 
+    // Gives the directory of parts its mode (without set-id bits) and time when the extraction
+    // ends: writing into it would change its time, and a read-only one would refuse its own
+    // members.
+    void StampDirectory(std::vector<std::string> parts, mode_t mode, time_t mtime);
+    // Sets the stamped modes and times, the last stamped first.
+    void FinishDirectories();
+
 private:
     void CloseFrom(std::size_t depth);
+
+    struct DirectoryStamp {
+        std::vector<std::string> parts;
+        mode_t mode;
+        time_t mtime;
+    };
+    std::vector<DirectoryStamp> stamps_;
 
     std::string root_;
     int rootFd_ = -1;

@@ -59,28 +59,6 @@ std::vector<uint64_t> SelectMembers(MemberCatalog& archive, const std::vector<st
     return std::vector<uint64_t>(chosen.begin(), chosen.end());
 }
 
-struct DirectoryStamp {
-    std::vector<std::string> parts;
-    mode_t mode;
-    time_t mtime;
-};
-
-// True when every part of the name is empty or ".": the name is the destination itself, as
-// the "./" entry that bsdtar writes for the directory it packed.
-bool NamesDestinationItself(const std::string& name) {
-    std::size_t start = 0;
-    while (start <= name.size()) {
-        std::size_t end = name.find('/', start);
-        if (end == std::string::npos)
-            end = name.size();
-        const std::string_view part(name.data() + start, end - start);
-        if (!part.empty() && part != ".")
-            return false;
-        start = end + 1;
-    }
-    return true;
-}
-
 class Extraction {
 public:
     Extraction(MemberCatalog& archive, const ReadCommand& cmd, Progress& progress, OutputText& out)
@@ -112,7 +90,7 @@ public:
             if (cmd_.junkPaths)
                 return;
             Directory(m, parts, parts.size());
-            dirs_.push_back(DirectoryStamp{parts, m.mode, m.mtime});
+            dest_.StampDirectory(parts, m.mode, m.mtime);
             progress_.Begin(m.name, shown, 0);
             progress_.Advance(0, true);
             return;
@@ -135,21 +113,8 @@ public:
             out_.Line("extracted: " + shown);
     }
 
-    // Directory permissions and times are set last: writing into them changes their time,
-    // and a read-only directory would refuse its own members.
-    void FinishDirectories() {
-        for (auto it = dirs_.rbegin(); it != dirs_.rend(); ++it) {
-            const int parent = dest_.Directory(it->parts, it->parts.size() - 1);
-            const int fd = openat(parent, it->parts.back().c_str(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (fd < 0)
-                continue;
-            fchmod(fd, it->mode & 07777 & ~static_cast<mode_t>(S_ISUID | S_ISGID));
-            const struct timespec times[2] = {{it->mtime, 0}, {it->mtime, 0}};
-            futimens(fd, times);
-            close(fd);
-        }
-    }
+    // Directory permissions and times are set last (see Destination::StampDirectory).
+    void Finish() { dest_.FinishDirectories(); }
 
 private:
     // The directory of a member's first count parts; a failure names the member.
@@ -193,7 +158,6 @@ private:
     OutputText& out_;
     Destination dest_;
     std::vector<char> buffer_;
-    std::vector<DirectoryStamp> dirs_;
 };
 
 bool StopsCommand(int32_t code) {
@@ -275,7 +239,7 @@ int32_t RunReadCommand(const ReadCommand& cmd, Progress& progress, OutputText& o
             if (progress.Cancelled())
                 Fail(ARC_ERROR_USER_CANCEL, "cancelled");
         }
-        extraction.FinishDirectories();
+        extraction.Finish();
     }
     progress.End();
 

@@ -196,6 +196,28 @@ TEST(ZipExtractSafety, DotEntriesAsBsdtarWritesThemExtractCleanly) {
     EXPECT_EQ(ReadFile(t / "df/f.txt"), "f");
 }
 
+// A directory gets its mode and time once its members are in: a read-only one still takes them,
+// and writing them does not change its time.
+TEST(ZipExtractSafety, DirectoriesGetTheirModeAndTimeAfterTheirMembers) {
+    TempDir t;
+    WriteFile(t / "src/d/inner/e.txt", "e");
+    SetMtime(t / "src/d/inner", 1300000000);
+    SetMtime(t / "src/d", 1400000000);
+    chmod((t / "src/d").c_str(), 0555);
+    std::string out;
+    ASSERT_EQ(Shell("cd " + Sh(t / "src") + " && bsdtar -a -cf ../dirs.zip d", &out), 0) << out;
+    chmod((t / "src/d").c_str(), 0755);
+    EXPECT_EQ(UnZip(ExtractAll(t / "dirs.zip", t / "out"), &out), 0) << out;
+    EXPECT_EQ(ReadFile(t / "out/d/inner/e.txt"), "e");
+    struct stat st {};
+    ASSERT_EQ(stat((t / "out/d").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0555u);
+    EXPECT_EQ(st.st_mtime, 1400000000);
+    ASSERT_EQ(stat((t / "out/d/inner").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 1300000000);
+    chmod((t / "out/d").c_str(), 0755); // for the clean-up
+}
+
 // The work file of an extracted file is named after it, so that a run after a killed one knows
 // it for what it is; a name of any length leaves room for the mark.
 TEST(ZipExtractSafety, AWorkFileIsNamedAfterItsFile) {
