@@ -36,11 +36,10 @@ bool TVMEngine::RefusedForPathLength(const std::string& src, const std::string& 
         state_.AddErrorLine(platform::FromUtf8("パスが長すぎるため処理しません：") + src);
         return true;
     }
-    // The longest work file name beside it: the listing cache's, "." + name + ".lst." + 8
-    // characters + ".tmp" (the archive libraries' ones are shorter).
-    const std::string name = platform::ExtractFileName(archive);
+    // The longest work file name beside it: the listing cache's, "." + cache name + "." + 8
+    // characters + ".tmp" (the archive libraries' ones, archive name + 13, are shorter).
     const std::string cacheName = platform::ExtractFileName(selection::ListCacheFileName(archive));
-    if (cacheName.size() + 14 <= kMaxName && name.size() + 13 <= kMaxName)
+    if (cacheName.size() + 14 <= kMaxName)
         return false;
     state_.AddStampedLine(" Name too long for the archive's work files: " + src);
     state_.AddErrorLine(platform::FromUtf8("ディレクトリ名が長すぎるため処理しません：") + src);

@@ -94,7 +94,7 @@ TFileVersions TVMEngine::FindFileVersions(const definition::TVMDefinition& def,
     for (const TFileLocation& location : LocateFile(def, path)) {
         const definition::TVMTask& item = *def.Tasks[location.Item];
         const std::string archiveDir = ArchiveDirFor(location.SourceDir, item.DstDir);
-        if (owners[NormalisedPath(archiveDir)] != NormalisedPath(location.SourceDir))
+        if (owners.at(NormalisedPath(archiveDir)) != NormalisedPath(location.SourceDir))
             continue;
         CollectVersions(archiveDir, location.SourceDir, location, 0, item.DirNameAsLzhName, result,
                         visited);
